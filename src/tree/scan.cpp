@@ -1,0 +1,159 @@
+#include "tree/scan.h"
+
+#include "tree/file_system.h"
+#include "tree/folder_node.h"
+#include "tree/scan_marks.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Identities of the folders on the walk's path, from the drive's root down,
+// found only when a directory link has to be checked against them: most
+// drives have no links and never pay for it.
+struct PathIdentities {
+    FolderIdentity* ids = nullptr;
+    int capacity = 0;
+    int known = 0;  // ids[0 .. known-1] belong to the current path
+
+    ~PathIdentities() { std::free(ids); }
+
+    void entered(int depth) {
+        if (known > depth) known = depth;
+    }
+
+    bool reserve(int count) {
+        if (count <= capacity) return true;
+        int wanted = capacity ? capacity * 2 : 64;
+        while (wanted < count) wanted *= 2;
+        void* grown = std::realloc(ids, sizeof(FolderIdentity) * wanted);
+        if (!grown) return false;
+        ids = static_cast<FolderIdentity*>(grown);
+        capacity = wanted;
+        return true;
+    }
+};
+
+bool sameFolder(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+}
+
+// A link may be entered only when it leads to no folder on the path from the
+// drive's root to the current directory (at `depth`); otherwise the walk
+// would go round the loop again and again. Unknown means no.
+bool linkLeadsOutsidePath(FileSystem& fs, const FolderNode* link, int depth, PathIdentities& path) {
+    FolderIdentity target;
+    if (!fs.identifyFolder(enterNameOf(link), 0, target)) return false;
+    if (!path.reserve(depth + 1)) return false;
+    for (; path.known <= depth; ++path.known) {
+        if (!fs.identifyFolder(nullptr, depth - path.known, path.ids[path.known])) return false;
+    }
+    for (int k = 0; k <= depth; ++k) {
+        if (sameFolder(path.ids[k], target)) return false;
+    }
+    return true;
+}
+
+bool enterNode(FileSystem& fs, const FolderNode* node, int depth, PathIdentities& path) {
+    if (isDotDot(node)) return false;
+    if ((node->scanMarks & scanMarkLink) && !linkLeadsOutsidePath(fs, node, depth, path)) return false;
+    return fs.changeFolder(enterNameOf(node));
+}
+
+// Depth-first from the drive's own ".." node, with the root folder current.
+// Ends when every folder is done, a step up fails, or the heap runs out.
+void walkDrive(FileSystem& fs, FolderNode* start) {
+    PathIdentities path;
+    FolderNode* node = start;
+    int depth = 0;  // of the current directory below the drive's root
+    for (;;) {
+        if (enterNode(fs, node, depth, path)) {
+            ++depth;
+            path.entered(depth);
+            if (!listFolder(fs, node)) return;
+            if (node->firstChild) {
+                node = node->firstChild;
+                continue;
+            }
+            if (!fs.changeFolder("..")) return;
+            --depth;
+        }
+        while (!node->next) {
+            FolderNode* parent = node->parent;
+            if (parent->isDrive) return;
+            if (!fs.changeFolder("..")) return;
+            --depth;
+            node = parent;
+        }
+        node = node->next;
+    }
+}
+
+}  // namespace
+
+bool listFolder(FileSystem& fs, FolderNode* folder) {
+    FolderEntry entry;
+    if (!fs.openListing(entry)) return true;
+    FolderNode** tail = &folder->firstChild;
+    bool memoryLeft = true;
+    do {
+        if (!entry.isFolder) {
+            folder->filesBytes += entry.size;
+            continue;
+        }
+        if (std::strcmp(entry.name, ".") == 0) continue;
+        FolderNode* child = newNamedNode(entry.name, entry.enterName);
+        if (!child) {
+            memoryLeft = false;
+            break;
+        }
+        child->parent = folder;
+        if (entry.isLink) child->scanMarks |= scanMarkLink;
+        *tail = child;
+        tail = &child->next;
+    } while (fs.nextEntry(entry));
+    fs.closeListing();
+    return memoryLeft;
+}
+
+void rollUpTotals(FolderNode* drive) {
+    FolderNode* node = drive->firstChild;
+    if (!node) return;
+    for (;;) {
+        while (node->firstChild) node = node->firstChild;
+        for (;;) {
+            node->parent->subfoldersBytes += node->filesBytes + node->subfoldersBytes;
+            if (node->next) break;
+            node = node->parent;
+            if (node->isDrive) return;
+        }
+        node = node->next;
+    }
+}
+
+bool openDrive(FileSystem& fs, FolderNode* node) {
+    if (!node->isDrive || node->scanned) return true;
+    while (!fs.changeFolder(node->rootPath)) {
+        if (!fs.askRetryMissingDrive()) return false;
+    }
+    if (node->firstChild) {
+        releaseChain(node->firstChild);
+        node->firstChild = nullptr;
+    }
+    node->filesBytes = 0;
+    node->subfoldersBytes = 0;
+    bool memoryLeft = listFolder(fs, node);
+    // Set before the walk: a fixed drive is never walked twice in a run.
+    if (fs.driveType(node->rootPath) != driveTypeRemovable) node->scanned = 1;
+    FolderNode* up = newFolderNode();
+    if (up) {
+        up->name = dotDotText;
+        up->parent = node;
+        up->next = node->firstChild;
+        node->firstChild = up;
+        if (memoryLeft) walkDrive(fs, up);
+    }
+    rollUpTotals(node);
+    return true;
+}

@@ -1,0 +1,9 @@
+// Marks the walk keeps in FolderNode::scanMarks.
+#pragma once
+
+#include <cstdint>
+
+enum ScanMark : uint8_t {
+    scanMarkLink = 1,       // listed as a directory link: guarded against loops
+    scanMarkEnterName = 2,  // entered by the name kept behind `name`
+};

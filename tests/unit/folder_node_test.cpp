@@ -1,0 +1,117 @@
+#include "tree/folder_node.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+FolderNode* child(FolderNode* parent, const char* name) {
+    FolderNode* node = newNamedNode(name, nullptr);
+    node->parent = parent;
+    node->next = parent->firstChild;
+    parent->firstChild = node;
+    return node;
+}
+
+TEST(FolderNode, NewNodeHasTheDefaults) {
+    FolderNode* node = newFolderNode();
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->name, emptyText);
+    EXPECT_STREQ(node->name, "");
+    EXPECT_EQ(node->parent, nullptr);
+    EXPECT_EQ(node->next, nullptr);
+    EXPECT_EQ(node->firstChild, nullptr);
+    EXPECT_EQ(node->rootPath, nullptr);
+    EXPECT_EQ(node->isDrive, 0);
+    EXPECT_EQ(node->scanned, 0);
+    EXPECT_EQ(node->filesBytes, 0u);
+    EXPECT_EQ(node->subfoldersBytes, 0u);
+    releaseChain(node);
+}
+
+TEST(FolderNode, NamedNodeKeepsItsOwnCopyAndEnterName) {
+    char name[] = "Photos";
+    FolderNode* plain = newNamedNode(name, nullptr);
+    name[0] = 'X';
+    EXPECT_STREQ(plain->name, "Photos");
+    EXPECT_STREQ(enterNameOf(plain), "Photos");
+
+    FolderNode* renamed = newNamedNode("?????", "____~KE1");
+    EXPECT_STREQ(renamed->name, "?????");
+    EXPECT_STREQ(enterNameOf(renamed), "____~KE1");
+    releaseChain(plain);
+    releaseChain(renamed);
+}
+
+TEST(FolderNode, CopyTextIsAPrivateCopy) {
+    const char* original = "Q:  Backup";
+    char* copy = copyText(original);
+    ASSERT_NE(copy, original);
+    EXPECT_STREQ(copy, original);
+    free(copy);
+}
+
+TEST(FolderNode, DotDotIsRecognisedByName) {
+    FolderNode* listed = newNamedNode("..", nullptr);
+    FolderNode* own = newFolderNode();
+    own->name = dotDotText;
+    FolderNode* folder = newNamedNode("...", nullptr);
+    EXPECT_TRUE(isDotDot(listed));
+    EXPECT_TRUE(isDotDot(own));
+    EXPECT_FALSE(isDotDot(folder));
+    releaseChain(listed);
+    releaseChain(own);
+    releaseChain(folder);
+}
+
+// Releasing must not recurse per sibling or per level: a folder with
+// 200,000 subfolders and a chain 200,000 levels deep both go without
+// exhausting the stack (ASan reports every node and text left behind).
+TEST(ReleaseChain, ReleasesLongChainsAndDeepTreesWithoutRecursion) {
+    FolderNode* drive = newFolderNode();
+    drive->isDrive = 1;
+    drive->name = copyText("Q:  ");
+    drive->rootPath = copyText("Q:\\");
+    FolderNode* wide = child(drive, "wide");
+    for (int i = 0; i < 200000; ++i) child(wide, "sub");
+    FolderNode* deep = child(drive, "deep");
+    for (int i = 0; i < 200000; ++i) deep = child(deep, "level");
+    FolderNode* own = newFolderNode();
+    own->name = dotDotText;
+    own->parent = drive;
+    own->next = drive->firstChild;
+    drive->firstChild = own;
+
+    releaseChain(drive->firstChild);
+    drive->firstChild = nullptr;
+    EXPECT_STREQ(dotDotText, "..");
+    EXPECT_STREQ(emptyText, "");
+    releaseChain(drive);
+}
+
+TEST(ReleaseChain, ReleasesOnlyFromTheGivenNodeOn) {
+    FolderNode* parent = newFolderNode();
+    FolderNode* last = child(parent, "c");
+    FolderNode* middle = child(parent, "b");
+    FolderNode* first = child(parent, "a");
+    child(middle, "inner");
+    first->next = nullptr;  // cut after "a": release "b" and "c" with their subtrees
+    releaseChain(middle);
+    (void)last;
+    EXPECT_STREQ(parent->firstChild->name, "a");
+    EXPECT_EQ(parent->firstChild->next, nullptr);
+    releaseChain(parent);
+}
+
+TEST(TreeAllocation, FailureIsReportedAsNull) {
+    failTreeAllocationsAfter(1);
+    FolderNode* first = newFolderNode();
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(newNamedNode("x", nullptr), nullptr);
+    EXPECT_EQ(copyText("x"), nullptr);
+    failTreeAllocationsAfter(-1);
+    releaseChain(first);
+}
+
+}  // namespace

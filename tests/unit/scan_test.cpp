@@ -1,0 +1,364 @@
+#include "tree/drives.h"
+#include "tree/folder_node.h"
+#include "tree/scan.h"
+
+#include "support/memory_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const uint64_t fiveGiB = 5368709120ull;
+
+std::vector<std::string> childNames(const FolderNode* node) {
+    std::vector<std::string> names;
+    for (const FolderNode* c = node->firstChild; c; c = c->next) names.push_back(c->name);
+    return names;
+}
+
+FolderNode* childNamed(const FolderNode* node, const std::string& name) {
+    for (FolderNode* c = node->firstChild; c; c = c->next)
+        if (name == c->name) return c;
+    return nullptr;
+}
+
+uint64_t total(const FolderNode* node) {
+    return node->filesBytes + node->subfoldersBytes;
+}
+
+// One drive Q on an in-memory disk, with the drive list built from it.
+struct ScanTest : ::testing::Test {
+    MemoryFileSystem fs;
+    MemoryFolder* root = nullptr;
+
+    void SetUp() override { root = &fs.addDrive('Q', "Data"); }
+    void TearDown() override {
+        failTreeAllocationsAfter(-1);
+        if (rootNode) releaseChain(rootNode);
+        rootNode = nullptr;
+    }
+    FolderNode* drive() {
+        if (!rootNode) enumerateDrives(fs);
+        return rootNode->firstChild;
+    }
+};
+
+TEST_F(ScanTest, TotalsEveryFolderAndTheDrive) {
+    root->file("boot.ini", 100).file("pagefile", 900);
+    MemoryFolder& docs = root->folder("Docs");
+    docs.file("a.txt", 10).file("b.txt", 20);
+    docs.folder("Empty");
+    MemoryFolder& letters = docs.folder("Letters");
+    letters.file("one", 1).file("two", 2);
+    letters.folder("Old").file("x", 4000);
+    root->folder("Music").file("song", fiveGiB);
+
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    EXPECT_EQ(childNames(q), (std::vector<std::string>{"..", "Docs", "Music"}));
+    EXPECT_EQ(q->filesBytes, 1000u);
+    EXPECT_EQ(q->subfoldersBytes, 30u + 3u + 4000u + fiveGiB);
+
+    FolderNode* d = childNamed(q, "Docs");
+    EXPECT_EQ(childNames(d), (std::vector<std::string>{"..", "Empty", "Letters"}));
+    EXPECT_EQ(d->filesBytes, 30u);
+    EXPECT_EQ(d->subfoldersBytes, 4003u);
+    FolderNode* l = childNamed(d, "Letters");
+    EXPECT_EQ(l->filesBytes, 3u);
+    EXPECT_EQ(l->subfoldersBytes, 4000u);
+    EXPECT_EQ(total(childNamed(l, "Old")), 4000u);
+    EXPECT_EQ(total(childNamed(d, "Empty")), 0u);
+    EXPECT_EQ(childNames(childNamed(d, "Empty")), (std::vector<std::string>{".."}));
+    EXPECT_EQ(childNamed(q, "Music")->filesBytes, fiveGiB);
+    EXPECT_EQ(fs.currentPath(), "Q:\\");
+}
+
+TEST_F(ScanTest, EveryDotDotNodeStaysEmptyAndPointsAtItsFolder) {
+    root->folder("A").folder("B").file("f", 7);
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    FolderNode* own = q->firstChild;
+    EXPECT_EQ(own->name, dotDotText);  // the shared text, not a copy
+    EXPECT_EQ(own->parent, q);
+    FolderNode* a = childNamed(q, "A");
+    FolderNode* listed = a->firstChild;
+    EXPECT_STREQ(listed->name, "..");
+    EXPECT_NE(listed->name, dotDotText);
+    EXPECT_EQ(listed->parent, a);
+    EXPECT_EQ(total(own) + total(listed), 0u);
+    EXPECT_EQ(listed->firstChild, nullptr);
+}
+
+TEST_F(ScanTest, EmptyRootGivesOnlyTheDrivesOwnDotDot) {
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    EXPECT_EQ(childNames(q), (std::vector<std::string>{".."}));
+    EXPECT_EQ(q->filesBytes, 0u);
+    EXPECT_EQ(q->subfoldersBytes, 0u);
+}
+
+TEST_F(ScanTest, RootListingThatReportsDotDotGivesTwoDotDotChildren) {
+    MemoryEntry dotDot;
+    dotDot.name = "..";
+    dotDot.isFolder = true;
+    root->entries.push_back(dotDot);
+    root->folder("A").file("f", 5);
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    EXPECT_EQ(childNames(q), (std::vector<std::string>{"..", "..", "A"}));
+    EXPECT_EQ(q->subfoldersBytes, 5u);
+    EXPECT_EQ(fs.currentPath(), "Q:\\");
+}
+
+TEST_F(ScanTest, FolderThatCannotBeEnteredKeepsZeroAndTheWalkGoesOn) {
+    MemoryFolder& locked = root->folder("Locked");
+    locked.file("secret", 500);
+    locked.enterable = false;
+    root->folder("Open").file("f", 11);
+    MemoryFolder& parent = root->folder("Parent");
+    MemoryFolder& inner = parent.folder("Inner");
+    inner.file("hidden", 3);
+    inner.enterable = false;
+    parent.folder("Later").file("g", 22);
+
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    FolderNode* l = childNamed(q, "Locked");
+    EXPECT_EQ(l->firstChild, nullptr);
+    EXPECT_EQ(total(l), 0u);
+    EXPECT_EQ(total(childNamed(q, "Open")), 11u);
+    FolderNode* p = childNamed(q, "Parent");
+    EXPECT_EQ(total(childNamed(p, "Inner")), 0u);
+    EXPECT_EQ(total(childNamed(p, "Later")), 22u);
+    EXPECT_EQ(q->subfoldersBytes, 33u);
+}
+
+TEST_F(ScanTest, ListingWithoutAnyFolderEntryIsLeftAtOnce) {
+    MemoryFolder& bare = root->folder("Bare");
+    bare.entries.erase(bare.entries.begin() + 1);  // lists "." but no ".."
+    bare.file("f", 40);
+    root->folder("Next").folder("Deeper").file("g", 2);
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    FolderNode* b = childNamed(q, "Bare");
+    EXPECT_EQ(b->firstChild, nullptr);
+    EXPECT_EQ(b->filesBytes, 40u);
+    // The sibling after it is entered from the right folder.
+    EXPECT_EQ(total(childNamed(childNamed(q, "Next"), "Deeper")), 2u);
+    EXPECT_EQ(q->subfoldersBytes, 42u);
+    EXPECT_EQ(fs.currentPath(), "Q:\\");
+}
+
+TEST_F(ScanTest, ListingThatCannotStartGivesNoChildrenAndNoBytes) {
+    MemoryFolder& unlistable = root->folder("NoList");
+    unlistable.file("f", 9);
+    unlistable.folder("Sub").file("g", 9);
+    unlistable.listable = false;
+    root->folder("After").file("h", 1);
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    FolderNode* n = childNamed(q, "NoList");
+    EXPECT_EQ(n->firstChild, nullptr);
+    EXPECT_EQ(total(n), 0u);
+    EXPECT_EQ(total(childNamed(q, "After")), 1u);
+}
+
+TEST_F(ScanTest, ListingThatStopsEarlyKeepsWhatWasRead) {
+    MemoryFolder& cut = root->folder("Cut");
+    cut.file("a", 1).folder("Kept").file("k", 100);
+    cut.file("b", 2).folder("Lost").file("l", 1000);
+    cut.listingStopsAfter = 5;  // ".", "..", "a", "Kept", "b"
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    FolderNode* c = childNamed(q, "Cut");
+    EXPECT_EQ(childNames(c), (std::vector<std::string>{"..", "Kept"}));
+    EXPECT_EQ(c->filesBytes, 3u);
+    EXPECT_EQ(c->subfoldersBytes, 100u);
+}
+
+TEST_F(ScanTest, FailedStepUpEndsTheWalkButKeepsAndTotalsWhatWasRead) {
+    MemoryFolder& a = root->folder("A");
+    a.file("f", 10);
+    MemoryFolder& trap = a.folder("Trap");
+    trap.file("t", 5);
+    trap.stepUpFails = true;
+    a.folder("NeverReached").file("n", 99);
+    root->folder("AlsoNever").file("m", 99);
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    FolderNode* an = childNamed(q, "A");
+    EXPECT_EQ(an->filesBytes, 10u);
+    EXPECT_EQ(an->subfoldersBytes, 5u);
+    FolderNode* never = childNamed(an, "NeverReached");
+    EXPECT_EQ(never->firstChild, nullptr);
+    EXPECT_EQ(total(never), 0u);
+    EXPECT_EQ(childNamed(q, "AlsoNever")->firstChild, nullptr);
+    EXPECT_EQ(q->subfoldersBytes, 15u);
+    EXPECT_EQ(fs.currentPath(), "Q:\\A\\Trap");
+}
+
+TEST_F(ScanTest, FixedDriveOpenedTwiceTouchesNothing) {
+    root->folder("A").file("f", 10);
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    EXPECT_EQ(q->scanned, 1);
+    FolderNode* firstTree = q->firstChild;
+    ASSERT_TRUE(fs.changeFolder("A"));
+    int callsBefore = fs.diskCalls;
+    ASSERT_TRUE(openDrive(fs, q));
+    EXPECT_EQ(fs.diskCalls, callsBefore + 0);
+    EXPECT_EQ(fs.currentPath(), "Q:\\A");
+    EXPECT_EQ(q->firstChild, firstTree);
+    EXPECT_EQ(q->subfoldersBytes, 10u);
+}
+
+TEST_F(ScanTest, RemovableDriveIsRebuiltWithTheSameTotalsEveryTime) {
+    MemoryFolder& floppy = fs.addDrive('A', "Floppy", driveTypeRemovable);
+    floppy.file("readme", 70);
+    floppy.folder("Dir").file("data", 1400);
+    FolderNode* a = drive();
+    ASSERT_STREQ(a->name, "A:  ");
+    for (int opening = 0; opening < 3; ++opening) {
+        ASSERT_TRUE(openDrive(fs, a));
+        EXPECT_EQ(a->scanned, 0);
+        EXPECT_EQ(childNames(a), (std::vector<std::string>{"..", "Dir"}));
+        EXPECT_EQ(a->filesBytes, 70u);
+        EXPECT_EQ(a->subfoldersBytes, 1400u);
+    }
+}
+
+TEST_F(ScanTest, NodeThatIsNotADriveIsLeftAlone) {
+    FolderNode* q = drive();
+    EXPECT_TRUE(openDrive(fs, rootNode));
+    EXPECT_EQ(fs.diskCalls, 0);
+    EXPECT_EQ(q->firstChild, nullptr);
+}
+
+TEST_F(ScanTest, MissingDriveAsksUntilCancelAndLeavesTheDriveAsItWas) {
+    root->file("f", 1);
+    FolderNode* q = drive();
+    fs.drive('Q').present = false;
+    fs.promptAnswers = {true, true, false};  // Retry, Retry, Cancel
+    EXPECT_FALSE(openDrive(fs, q));
+    EXPECT_EQ(fs.promptsShown, 3);
+    EXPECT_EQ(q->firstChild, nullptr);
+    EXPECT_EQ(q->scanned, 0);
+    EXPECT_EQ(fs.currentPath(), "");
+    // The next activation asks again.
+    EXPECT_FALSE(openDrive(fs, q));
+    EXPECT_EQ(fs.promptsShown, 4);
+}
+
+TEST_F(ScanTest, RetryAfterTheDriveCameBackScans) {
+    root->file("f", 123);
+    FolderNode* q = drive();
+    fs.drive('Q').present = false;
+    fs.promptAnswers = {true, true};
+    // The user puts the medium back while the second prompt is up.
+    fs.whilePromptShown = [this] {
+        if (fs.promptsShown == 2) fs.drive('Q').present = true;
+    };
+    EXPECT_TRUE(openDrive(fs, q));
+    EXPECT_EQ(fs.promptsShown, 2);
+    EXPECT_EQ(q->filesBytes, 123u);
+    EXPECT_EQ(fs.currentPath(), "Q:\\");
+}
+
+TEST_F(ScanTest, NameTheCodePageCannotHoldIsEnteredByItsOtherName) {
+    MemoryFolder& odd = root->folder("?????");
+    odd.file("f", 64);
+    root->entry("?????").enterName = "____~KE1";
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    FolderNode* n = childNamed(q, "?????");
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->filesBytes, 64u);
+    EXPECT_EQ(q->subfoldersBytes, 64u);
+}
+
+TEST_F(ScanTest, LinkBackToAnAncestorIsNotEntered) {
+    MemoryFolder& a = root->folder("A");
+    a.file("f", 10);
+    MemoryFolder& b = a.folder("B");
+    b.file("g", 20);
+    b.link("toA", a).link("toRoot", *root).link("toSelf", b);
+    b.link("toA2", a);  // two links in one loop
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    FolderNode* bn = childNamed(childNamed(q, "A"), "B");
+    for (const char* link : {"toA", "toRoot", "toSelf", "toA2"}) {
+        FolderNode* l = childNamed(bn, link);
+        ASSERT_NE(l, nullptr) << link;
+        EXPECT_EQ(l->firstChild, nullptr) << link;
+        EXPECT_EQ(total(l), 0u) << link;
+    }
+    EXPECT_EQ(q->subfoldersBytes, 30u);
+    EXPECT_EQ(fs.currentPath(), "Q:\\");
+}
+
+TEST_F(ScanTest, LinkToAFolderOffThePathIsFollowed) {
+    MemoryFolder& shared = root->folder("Shared");
+    shared.file("s", 7);
+    root->folder("User").link("shortcut", shared);
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, q));
+    FolderNode* link = childNamed(childNamed(q, "User"), "shortcut");
+    EXPECT_EQ(link->filesBytes, 7u);
+    EXPECT_EQ(q->subfoldersBytes, 14u);
+}
+
+// Running out of memory stops the walk as a failed step up does; whatever
+// was read is kept and totalled, and nothing crashes.
+TEST_F(ScanTest, ExhaustedHeapStopsTheWalkWithTheTotalsOfWhatWasRead) {
+    root->file("top", 1);
+    MemoryFolder& a = root->folder("A");
+    a.file("f", 10);
+    a.folder("A1").file("g", 100);
+    root->folder("B").file("h", 1000);
+    for (long allowed = 0; allowed < 12; ++allowed) {
+        FolderNode* q = drive();
+        q->scanned = 0;
+        failTreeAllocationsAfter(allowed);
+        ASSERT_TRUE(openDrive(fs, q));
+        failTreeAllocationsAfter(-1);
+        uint64_t sum = 0;
+        for (FolderNode* c = q->firstChild; c; c = c->next) sum += total(c);
+        EXPECT_EQ(q->subfoldersBytes, sum) << allowed;
+        EXPECT_LE(total(q), 1111u) << allowed;
+    }
+    FolderNode* q = drive();
+    q->scanned = 0;
+    ASSERT_TRUE(openDrive(fs, q));
+    EXPECT_EQ(total(q), 1111u);
+}
+
+TEST(RollUpTotals, SumsAHandBuiltTreePostOrder) {
+    FolderNode* drive = newFolderNode();
+    drive->isDrive = 1;
+    drive->filesBytes = 1;
+    FolderNode* a = newNamedNode("a", nullptr);
+    FolderNode* b = newNamedNode("b", nullptr);
+    FolderNode* a1 = newNamedNode("a1", nullptr);
+    FolderNode* a2 = newNamedNode("a2", nullptr);
+    drive->firstChild = a;
+    a->next = b;
+    a->parent = b->parent = drive;
+    a->firstChild = a1;
+    a1->next = a2;
+    a1->parent = a2->parent = a;
+    a->filesBytes = 10;
+    a1->filesBytes = 100;
+    a2->filesBytes = 1000;
+    b->filesBytes = 10000;
+    rollUpTotals(drive);
+    EXPECT_EQ(a->subfoldersBytes, 1100u);
+    EXPECT_EQ(drive->subfoldersBytes, 11110u);
+    EXPECT_EQ(drive->filesBytes, 1u);
+    EXPECT_EQ(b->subfoldersBytes, 0u);
+    releaseChain(drive);
+}
+
+}  // namespace
