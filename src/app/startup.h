@@ -1,0 +1,21 @@
+// The program's start: palette, window class, windows, drive rows, message loop.
+#pragma once
+
+#include <windows.h>
+
+// The whole run: every start-up step in order, then the message loop.
+// Returns the quit message's code; a failed step ends the process instead.
+int runQuorvel(HINSTANCE instance);
+
+// Steps of the start-up, each usable on its own by test programs (which have
+// no row-image bitmap). Each answers false where the start-up would stop.
+void createPalette();
+bool registerMainWindowClass();
+bool createMainWindow(int screenWidth, int screenHeight);
+bool createFolderList();
+bool attachRowImages();
+void addDriveRows();
+int runMessageLoop();
+
+// "The internal error", task-modal, then exit code 0xFFFFFFFF.
+[[noreturn]] void internalErrorExit();

@@ -1,0 +1,74 @@
+#include "app/window_proc.h"
+
+#include "app/globals.h"
+#include "app/window_geometry.h"
+#include "list/navigation.h"
+#include "pane/chart_pane.h"
+#include "pane/info_panel.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// The pane is repainted for whatever row is selected when WM_PAINT comes.
+void invalidateWindow(HWND window) {
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void fitFolderList(LPARAM size) {
+    if (!folderList) return;
+    int width = LOWORD(size);
+    int height = HIWORD(size);
+    MoveWindow(folderList, 0, 0, width, folderListHeight(height), TRUE);
+}
+
+void paintWindow(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    paintChartPane(dc, paint.rcPaint, window);
+    EndPaint(window, &paint);
+}
+
+// Only the list's notifications count; every one is answered with 0.
+void handleListNotification(HWND window, const NMHDR* header) {
+    if (header->hwndFrom != folderList) return;
+    if (header->code == NM_DBLCLK) {
+        openSelectedRow();
+        invalidateWindow(window);
+    } else if (header->code == LVN_KEYDOWN) {
+        const NMLVKEYDOWN* key = reinterpret_cast<const NMLVKEYDOWN*>(header);
+        if (key->wVKey == VK_RETURN) openSelectedRow();
+        // Before the list moves its selection; the repaint comes after it.
+        invalidateWindow(window);
+    } else if (header->code == NM_CLICK) {
+        invalidateWindow(window);
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        fitFolderList(lParam);
+        return 0;
+    case WM_PAINT:
+        paintWindow(window);
+        return 0;
+    case WM_CLOSE:
+        // The window is not destroyed: the process ending takes it away.
+        PostQuitMessage(0);
+        return 0;
+    case WM_NOTIFY:
+        handleListNotification(window, reinterpret_cast<const NMHDR*>(lParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        updateLinkCursor(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        openLinkAt(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,6 @@
+// The window procedure of the class "Wind".
+#pragma once
+
+#include <windows.h>
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

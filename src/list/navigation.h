@@ -1,0 +1,17 @@
+// Moving the list down into a drive or folder and back up through " ..".
+#pragma once
+
+// Opens the marked row: scans a drive when needed, lists the node's children
+// (or, for " ..", the listing one level up) and selects the right row.
+void openSelectedRow();
+
+// returnPositions[k] is the row that held the selection mark in the listing
+// at depth k when the user went down from it; slots 0 .. returnDepth-1 are
+// meaningful. returnDepth is also the depth of the listing shown (0: the
+// drives). The table holds 50 at first and doubles on the heap for deeper
+// trees; a descent it cannot make room for is refused.
+extern int* returnPositions;
+extern int returnDepth;
+
+// Test hook: while set, the history cannot grow beyond what it holds now.
+void failReturnPositionsGrowth(bool fail);

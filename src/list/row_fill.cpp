@@ -1,0 +1,84 @@
+#include "list/rows.h"
+
+#include "app/globals.h"
+#include "list/descending_order.h"
+#include "list/row_text.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct RowKey {
+    const WCHAR* label;  // the label as the control compares it: wide, ANSI code page
+    FolderNode* node;
+};
+
+int countChildren(const FolderNode* shown) {
+    int count = 0;
+    for (const FolderNode* child = shown->firstChild; child; child = child->next) ++count;
+    return count;
+}
+
+// Wine's sorted list view converts each label from the ANSI code page and
+// compares with lstrcmpW, scanning from the top; the same comparison here
+// makes every row compare at or below the row above it, so it lands at the
+// top after one comparison. Any other collation (Windows) still gets every
+// row in its right place, only with more comparing.
+int compareLabels(const RowKey& a, const RowKey& b) {
+    return lstrcmpW(a.label, b.label);
+}
+
+// False when there is no memory for the keys; nothing was added then.
+bool addRowsDescending(const FolderNode* shown, int count) {
+    if (static_cast<size_t>(count) > SIZE_MAX / (2 * sizeof(RowKey))) return false;
+    size_t labelChars = 0;
+    for (const FolderNode* child = shown->firstChild; child; child = child->next)
+        labelChars += std::strlen(rowLabel(child)) + 1;
+    RowKey* keys = static_cast<RowKey*>(std::malloc(sizeof(RowKey) * 2 * count));
+    // A wide label never has more characters than its ANSI text has bytes.
+    WCHAR* labels = static_cast<WCHAR*>(std::malloc(sizeof(WCHAR) * labelChars));
+    if (!keys || !labels) {
+        std::free(keys);
+        std::free(labels);
+        return false;
+    }
+    WCHAR* out = labels;
+    int filled = 0;
+    for (FolderNode* child = shown->firstChild; child; child = child->next) {
+        const char* label = rowLabel(child);
+        int room = static_cast<int>(std::strlen(label) + 1);
+        int written = MultiByteToWideChar(CP_ACP, 0, label, -1, out, room);
+        if (written <= 0) {
+            out[0] = 0;
+            written = 1;
+        }
+        keys[filled++] = RowKey{out, child};
+        out += written;
+    }
+    // Stable, so rows with equal labels go in chain order and end up in
+    // reverse chain order, as they would when added in chain order.
+    sortDescendingStable(keys, keys + count, static_cast<size_t>(count), compareLabels);
+    for (int i = 0; i < count; ++i) addNodeRow(keys[i].node);
+    std::free(keys);
+    std::free(labels);
+    return true;
+}
+
+}  // namespace
+
+void fillRows(const FolderNode* shown) {
+    SendMessageA(folderList, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(folderList, LVM_DELETEALLITEMS, 0, 0);
+    int count = countChildren(shown);
+    SendMessageA(folderList, LVM_SETITEMCOUNT, count, 0);
+    if (count > 0 && !addRowsDescending(shown, count)) {
+        // Short of memory: the slow way still gives the same rows.
+        for (FolderNode* child = shown->firstChild; child; child = child->next) addNodeRow(child);
+    }
+    SendMessageA(folderList, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(folderList, nullptr, TRUE);
+}

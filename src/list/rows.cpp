@@ -1,0 +1,27 @@
+#include "list/rows.h"
+
+#include "app/globals.h"
+#include "list/row_text.h"
+
+#include <commctrl.h>
+
+void addNodeRow(FolderNode* node) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = 0;  // the control sorts the row into place
+    item.pszText = const_cast<char*>(rowLabel(node));
+    item.iImage = rowImage(node);
+    item.lParam = reinterpret_cast<LPARAM>(node);
+    SendMessageA(folderList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+FolderNode* selectedNode() {
+    LRESULT mark = SendMessageA(folderList, LVM_GETSELECTIONMARK, 0, 0);
+    if (mark < 0) return nullptr;
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = static_cast<int>(mark);
+    item.iSubItem = 0;
+    SendMessageA(folderList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return reinterpret_cast<FolderNode*>(item.lParam);
+}

@@ -1,0 +1,17 @@
+// Rows of the folder list: one per child node, sorted by the control.
+#pragma once
+
+struct FolderNode;
+
+// Adds one row for `node`: label " .." for ".." nodes, else the node's name;
+// image 2 for "..", 1 for a drive, 0 for a folder; the node as item data.
+void addNodeRow(FolderNode* node);
+
+// The node of the row holding the selection mark, or null.
+FolderNode* selectedNode();
+
+// Empties the list and adds one row per child of `shown`. The rows come out
+// in the control's own order; they are handed over in the order that lets
+// the control put each one at the top at once (Wine's sorted insert scans
+// from the top), with redrawing off until the last one is in.
+void fillRows(const FolderNode* shown);

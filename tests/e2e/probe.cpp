@@ -1,0 +1,133 @@
+// Reads facts about a running Quorvel for the end-to-end script. Run it with
+// wine in the same prefix while Quorvel.exe is up:
+//   probe window       left top width height of the main window (screen pixels)
+//   probe rows         "count N", "mark M", then one line per row:
+//                      row<TAB>index<TAB>image<TAB>state (hex)<TAB>label
+//   probe rowrect N    left top width height of row N (screen pixels)
+// Exit code 0; 1 when the window or row is not there; 2 on a wrong command.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+HWND findMainWindow() {
+    return FindWindowA("Wind", "Quorvel 1.0");
+}
+
+HWND findList(HWND main) {
+    return FindWindowExA(main, nullptr, WC_LISTVIEWA, nullptr);
+}
+
+// A block of memory inside the list's process: list-view messages carry
+// pointers that are used as they are, not copied across processes.
+struct RemoteBlock {
+    HANDLE process = nullptr;
+    char* address = nullptr;
+    static const SIZE_T size = 4096;
+
+    bool open(HWND window) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (!process) return false;
+        address = static_cast<char*>(
+            VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        return address != nullptr;
+    }
+
+    bool write(SIZE_T offset, const void* data, SIZE_T length) {
+        return WriteProcessMemory(process, address + offset, data, length, nullptr) != 0;
+    }
+
+    bool read(SIZE_T offset, void* data, SIZE_T length) {
+        return ReadProcessMemory(process, address + offset, data, length, nullptr) != 0;
+    }
+
+    ~RemoteBlock() {
+        if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
+        if (process) CloseHandle(process);
+    }
+};
+
+int probeWindow() {
+    HWND main = findMainWindow();
+    if (!main) {
+        std::printf("no window\n");
+        return 1;
+    }
+    RECT rect;
+    GetWindowRect(main, &rect);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
+int probeRows() {
+    HWND list = findList(findMainWindow());
+    if (!list) {
+        std::printf("no list\n");
+        return 1;
+    }
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    int mark = static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
+    std::printf("count %d\nmark %d\n", count, mark);
+    RemoteBlock remote;
+    if (!remote.open(list)) {
+        std::printf("cannot reach the list's process\n");
+        return 1;
+    }
+    const SIZE_T textOffset = 256;
+    const int textSize = static_cast<int>(RemoteBlock::size - textOffset);
+    for (int i = 0; i < count; ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
+        item.iItem = i;
+        item.stateMask = 0xFFFFFFFF;
+        item.pszText = remote.address + textOffset;
+        item.cchTextMax = textSize;
+        char text[RemoteBlock::size] = {};
+        if (!remote.write(0, &item, sizeof item) || !remote.write(textOffset, "", 1)) return 1;
+        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.address));
+        if (!remote.read(0, &item, sizeof item) || !remote.read(textOffset, text, textSize)) return 1;
+        text[textSize - 1] = 0;
+        std::printf("row\t%d\t%d\t0x%x\t%s\n", i, item.iImage, item.state, text);
+    }
+    return 0;
+}
+
+int probeRowRect(int row) {
+    HWND list = findList(findMainWindow());
+    if (!list) {
+        std::printf("no list\n");
+        return 1;
+    }
+    RemoteBlock remote;
+    if (!remote.open(list)) {
+        std::printf("cannot reach the list's process\n");
+        return 1;
+    }
+    RECT rect = {};
+    rect.left = LVIR_BOUNDS;
+    if (!remote.write(0, &rect, sizeof rect)) return 1;
+    if (!SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.address))) {
+        std::printf("no row %d\n", row);
+        return 1;
+    }
+    if (!remote.read(0, &rect, sizeof rect)) return 1;
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "window") == 0) return probeWindow();
+    if (argc == 2 && std::strcmp(argv[1], "rows") == 0) return probeRows();
+    if (argc == 3 && std::strcmp(argv[1], "rowrect") == 0) return probeRowRect(std::atoi(argv[2]));
+    std::fprintf(stderr, "usage: probe window | rows | rowrect N\n");
+    return 2;
+}

@@ -1,0 +1,221 @@
+// The main window, its list and the window procedure's routing, on real
+// windows (hidden). The row-image strip is not in test programs, so the
+// start-up steps are taken one by one without it.
+#include "app/globals.h"
+#include "app/startup.h"
+#include "list/navigation.h"
+#include "list/rows.h"
+#include "tree/folder_node.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+RECT listRectInParent() {
+    RECT rect;
+    GetWindowRect(folderList, &rect);
+    MapWindowPoints(nullptr, mainWindow, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void sendSize(int width, int height) {
+    SendMessageA(mainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+}
+
+LRESULT sendListNotification(HWND from, UINT code, WORD key = 0) {
+    NMLVKEYDOWN notification = {};
+    notification.hdr.hwndFrom = from;
+    notification.hdr.idFrom = 0;
+    notification.hdr.code = code;
+    notification.wVKey = key;
+    return SendMessageA(mainWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notification));
+}
+
+int rowCount() {
+    return static_cast<int>(SendMessageA(folderList, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int selectionMark() {
+    return static_cast<int>(SendMessageA(folderList, LVM_GETSELECTIONMARK, 0, 0));
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        InitCommonControls();
+        appInstance = GetModuleHandleA(nullptr);
+        createPalette();
+        ASSERT_TRUE(registerMainWindowClass());
+        ASSERT_TRUE(createMainWindow(1366, 768));
+        ASSERT_TRUE(createFolderList());
+    }
+
+    void SetUp() override {
+        SendMessageA(folderList, LVM_DELETEALLITEMS, 0, 0);
+        returnDepth = 0;
+        root = newFolderNode();
+        const char* names[] = {"D:  Data", "C:  System", "A:  "};
+        FolderNode** tail = &root->firstChild;
+        for (const char* name : names) {
+            FolderNode* drive = newNamedNode(name, nullptr);
+            drive->parent = root;
+            drive->isDrive = 1;
+            drive->scanned = 1;
+            FolderNode* up = newNamedNode("..", nullptr);
+            up->parent = drive;
+            drive->firstChild = up;
+            *tail = drive;
+            tail = &drive->next;
+        }
+        rootNode = root;
+    }
+
+    void TearDown() override {
+        SendMessageA(folderList, LVM_DELETEALLITEMS, 0, 0);
+        rootNode = nullptr;
+        releaseChain(root);
+    }
+
+    FolderNode* root = nullptr;
+};
+
+TEST_F(StartupTest, PaletteHasTheThreeColoursAndAThinBlackPen) {
+    LOGBRUSH brush;
+    ASSERT_EQ(int(sizeof brush), GetObjectA(paletteGreen, sizeof brush, &brush));
+    EXPECT_EQ(RGB(0, 255, 0), brush.lbColor);
+    ASSERT_EQ(int(sizeof brush), GetObjectA(paletteWhite, sizeof brush, &brush));
+    EXPECT_EQ(RGB(255, 255, 255), brush.lbColor);
+    ASSERT_EQ(int(sizeof brush), GetObjectA(paletteBlue, sizeof brush, &brush));
+    EXPECT_EQ(0xFF0000u, brush.lbColor);
+    LOGPEN pen;
+    ASSERT_EQ(int(sizeof pen), GetObjectA(outlinePen, sizeof pen, &pen));
+    EXPECT_EQ(UINT(PS_SOLID), pen.lopnStyle);
+    EXPECT_EQ(0, pen.lopnWidth.x);
+    EXPECT_EQ(RGB(0, 0, 0), pen.lopnColor);
+}
+
+TEST_F(StartupTest, MainWindowIsSixEighthsOfTheScreenAndHidden) {
+    RECT rect;
+    GetWindowRect(mainWindow, &rect);
+    EXPECT_EQ(170, rect.left);
+    EXPECT_EQ(96, rect.top);
+    EXPECT_EQ(1020, rect.right - rect.left);
+    EXPECT_EQ(576, rect.bottom - rect.top);
+    EXPECT_FALSE(IsWindowVisible(mainWindow));
+    char text[64] = {};
+    GetWindowTextA(mainWindow, text, sizeof text);
+    EXPECT_EQ(std::string("Quorvel 1.0"), text);
+    GetClassNameA(mainWindow, text, sizeof text);
+    EXPECT_EQ(std::string("Wind"), text);
+    EXPECT_EQ(LONG(WS_OVERLAPPEDWINDOW), GetWindowLongA(mainWindow, GWL_STYLE) & LONG(WS_OVERLAPPEDWINDOW));
+    EXPECT_EQ(11u, GetClassLongA(mainWindow, GCL_STYLE));
+    EXPECT_EQ(0u, GetClassLongA(mainWindow, GCL_HBRBACKGROUND));
+    EXPECT_EQ(0u, GetClassLongA(mainWindow, GCL_HCURSOR));
+}
+
+TEST_F(StartupTest, FolderListIsASortedSingleSelectionListChild) {
+    char text[64] = {};
+    GetClassNameA(folderList, text, sizeof text);
+    EXPECT_EQ(std::string("SysListView32"), text);
+    EXPECT_EQ(0x50000817, GetWindowLongA(folderList, GWL_STYLE) & 0x5000FFFF);
+    EXPECT_EQ(LONG(WS_EX_CLIENTEDGE), GetWindowLongA(folderList, GWL_EXSTYLE) & LONG(WS_EX_CLIENTEDGE));
+    EXPECT_EQ(mainWindow, GetParent(folderList));
+    EXPECT_EQ(0, GetDlgCtrlID(folderList));
+}
+
+TEST_F(StartupTest, SizeFitsTheListToTheUpperThird) {
+    sendSize(640, 500);
+    RECT rect = listRectInParent();
+    EXPECT_EQ(0, rect.left);
+    EXPECT_EQ(0, rect.top);
+    EXPECT_EQ(640, rect.right - rect.left);
+    EXPECT_EQ(166, rect.bottom - rect.top);
+    sendSize(641, 501);
+    rect = listRectInParent();
+    EXPECT_EQ(641, rect.right - rect.left);
+    EXPECT_EQ(167, rect.bottom - rect.top);
+    sendSize(0, 0);  // minimised
+    rect = listRectInParent();
+    EXPECT_EQ(0, rect.right - rect.left);
+    EXPECT_EQ(0, rect.bottom - rect.top);
+    sendSize(800, 502);
+    rect = listRectInParent();
+    EXPECT_EQ(800, rect.right - rect.left);
+    EXPECT_EQ(167, rect.bottom - rect.top);
+}
+
+TEST_F(StartupTest, DriveRowsInLetterOrderWithNothingSelected) {
+    addDriveRows();
+    ASSERT_EQ(3, rowCount());
+    char text[64];
+    const char* expected[] = {"A:  ", "C:  System", "D:  Data"};
+    for (int i = 0; i < 3; ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = i;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(folderList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(std::string(expected[i]), text);
+        EXPECT_EQ(1, item.iImage);
+    }
+    EXPECT_EQ(-1, selectionMark());
+    EXPECT_EQ(0, int(SendMessageA(folderList, LVM_GETSELECTEDCOUNT, 0, 0)));
+}
+
+TEST_F(StartupTest, NoDriveListGivesNoRows) {
+    rootNode = nullptr;
+    addDriveRows();
+    EXPECT_EQ(0, rowCount());
+}
+
+TEST_F(StartupTest, DoubleClickFromTheListOpensTheMarkedRow) {
+    addDriveRows();
+    SendMessageA(folderList, LVM_SETSELECTIONMARK, 0, 1);
+    EXPECT_EQ(0, sendListNotification(folderList, NM_DBLCLK));
+    EXPECT_EQ(1, returnDepth);
+    EXPECT_EQ(1, rowCount());  // the drive's " .." row
+    EXPECT_EQ(0, selectionMark());
+}
+
+TEST_F(StartupTest, NotificationsFromAnotherWindowAreIgnored) {
+    addDriveRows();
+    SendMessageA(folderList, LVM_SETSELECTIONMARK, 0, 1);
+    EXPECT_EQ(0, sendListNotification(mainWindow, NM_DBLCLK));
+    EXPECT_EQ(0, sendListNotification(mainWindow, LVN_KEYDOWN, VK_RETURN));
+    EXPECT_EQ(0, returnDepth);
+    EXPECT_EQ(3, rowCount());
+}
+
+TEST_F(StartupTest, OnlyEnterOpensFromTheKeyboard) {
+    addDriveRows();
+    SendMessageA(folderList, LVM_SETSELECTIONMARK, 0, 2);
+    EXPECT_EQ(0, sendListNotification(folderList, LVN_KEYDOWN, VK_DOWN));
+    EXPECT_EQ(0, sendListNotification(folderList, LVN_KEYDOWN, 'R'));
+    EXPECT_EQ(0, sendListNotification(folderList, NM_CLICK));
+    EXPECT_EQ(0, sendListNotification(folderList, NM_RETURN));
+    EXPECT_EQ(0, returnDepth);
+    EXPECT_EQ(3, rowCount());
+    EXPECT_EQ(0, sendListNotification(folderList, LVN_KEYDOWN, VK_RETURN));
+    EXPECT_EQ(1, returnDepth);
+    EXPECT_EQ(2, returnPositions[0]);
+}
+
+TEST_F(StartupTest, CloseEndsTheLoopWithZeroAndKeepsTheWindow) {
+    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, runMessageLoop());
+    EXPECT_TRUE(IsWindow(mainWindow));
+    EXPECT_TRUE(IsWindow(folderList));
+}
+
+TEST_F(StartupTest, LoopReturnsTheQuitCode) {
+    PostQuitMessage(9);
+    EXPECT_EQ(9, runMessageLoop());
+}
+
+}  // namespace
