@@ -1,0 +1,51 @@
+// The information panel's lines, where they go, and its clickable links.
+#pragma once
+
+#include <cstdint>
+
+struct InfoLine {
+    const char* text;  // what is drawn; for a link also what the shell opens
+    int32_t linkKind;  // 0 plain text; 1 web address, 2 mail address
+};
+
+constexpr int infoLineCount = 5;
+extern const InfoLine infoLines[infoLineCount];
+
+// Client pixels; right and bottom are exclusive.
+struct PixelRect {
+    int32_t left, top, right, bottom;
+};
+
+struct LinkHotSpot {
+    PixelRect area;
+    const char* target;  // the drawn line's own text, not a copy
+};
+
+// Room for every line being a link.
+constexpr int linkHotSpotCapacity = 10;
+extern LinkHotSpot linkHotSpots[linkHotSpotCapacity];
+extern int32_t linkHotSpotCount;
+
+struct InfoLinePlace {
+    int32_t x, y;        // top-left corner of the text
+    int32_t width;       // the measured text width
+    int32_t underlineY;  // the row under the text, part of a link's area
+    PixelRect area;      // the clickable area, should the line be a link
+};
+
+struct InfoPanelLayout {
+    int32_t third;  // the pane's top edge
+    int32_t y0;     // top of line 0
+    InfoLinePlace lines[infoLineCount];
+};
+
+// Places the lines, given their measured widths, in a client area of
+// `clientWidth` x `clientHeight` with text lines `lineHeight` high.
+InfoPanelLayout layoutInfoPanel(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
+                                const int32_t (&textWidths)[infoLineCount]);
+
+// Empties linkHotSpots and adds one entry per link line of `layout`, in line order.
+void rebuildLinkHotSpots(const InfoPanelLayout& layout);
+
+// The first of the valid hot spots containing (x, y), or null.
+const LinkHotSpot* hitLinkHotSpot(int32_t x, int32_t y);

@@ -1,0 +1,9 @@
+// The pie of the chart pane: green, white and blue wedges in a square box.
+#pragma once
+
+#include <windows.h>
+
+// Draws the wedges of computePieGeometry into `dc` with the palette's pen
+// and brushes; the blue share is what the two fractions leave of the turn.
+void drawPieChart(HDC dc, int left, int top, int width, int height,
+                  double currentFraction, double filesFraction);

@@ -1,0 +1,7 @@
+#include "pane/size_breakdown.h"
+
+#include "list/rows.h"
+
+SizeBreakdown computeSizeBreakdown() {
+    return computeSizeBreakdown(selectedNode());
+}
