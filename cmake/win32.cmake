@@ -52,8 +52,6 @@ add_quorvel_exe(Quorvel)
 # A build without the row-image strip, for the start-up failure test.
 add_quorvel_exe(QuorvelNoRowImages)
 target_compile_definitions(QuorvelNoRowImages PRIVATE QUORVEL_WITHOUT_ROW_IMAGES)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${RES_OUT}")
-set_property(SOURCE src/res/quorvel.rc APPEND PROPERTY COMPILE_DEFINITIONS "")
 
 # GoogleTest from Debian's sources, built with the posix-thread MinGW compiler.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
@@ -78,6 +76,7 @@ foreach(bench_source ${WIN_BENCHES})
   string(REPLACE "_win" "" bench_name ${bench_name})
   string(REPLACE "_" "-" bench_name ${bench_name})
   add_executable(${bench_name} ${bench_source})
+  target_include_directories(${bench_name} PRIVATE bench)
   target_link_libraries(${bench_name} quorvel_core psapi)
   target_link_options(${bench_name} PRIVATE ${STATIC_RUNTIME})
 endforeach()

@@ -1,0 +1,67 @@
+// A POSIX folder seen the way the walk sees a Windows drive: one drive letter
+// shows one folder; ".." goes back along the way the walk came (as on
+// Windows, not to a link target's physical parent); every folder but the
+// drive's root lists "." and ".." first. For native tests and benchmarks only.
+#pragma once
+
+#include "tree/file_system.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class PosixFileSystem final : public FileSystem {
+public:
+    enum : unsigned { driveTypeFixed = 3 };
+
+    // Drive `letter` ('A' to 'Z') shows `folder`. Raises the open-file limit
+    // to its hard maximum: the walk keeps one descriptor per level.
+    PosixFileSystem(char letter, const char* folder, unsigned type = driveTypeFixed);
+    ~PosixFileSystem();
+    PosixFileSystem(const PosixFileSystem&) = delete;
+    PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+
+    // "Drive not found" is answered with Retry this many times, then Cancel.
+    void setRetryAnswers(unsigned count) { retriesLeft = count; }
+    unsigned promptsShown() const { return prompts; }
+
+    uint32_t logicalDrives() override;
+    unsigned driveType(const char* rootPath) override;
+    void readVolumeLabel(const char* rootPath, char* label, unsigned size) override;
+    bool askRetryMissingDrive() override;
+    bool changeFolder(const char* path) override;
+    bool openListing(FolderEntry& entry) override;
+    bool nextEntry(FolderEntry& entry) override;
+    void closeListing() override;
+    bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
+
+private:
+    struct Level {
+        int fd;
+        bool readBefore;  // its offset has moved: rewind before listing again
+    };
+
+    bool isOwnRootPath(const char* path) const;
+    bool enterRoot();
+    bool stepUp();
+    bool stepDown(const char* name);
+    void leaveAll();
+    bool refill();
+    bool describe(const char* name, unsigned char type, FolderEntry& entry);
+
+    char letter;
+    std::string folder;
+    unsigned type;
+    unsigned retriesLeft = 0;
+    unsigned prompts = 0;
+
+    std::vector<Level> levels;  // the drive's root first, the current folder last
+
+    // The one listing: "." and ".." made up first, then the folder's records.
+    char* buffer;
+    bool listing = false;
+    int dotsLeft = 0;
+    size_t filled = 0;
+    size_t position = 0;
+};

@@ -1,0 +1,385 @@
+// The walk over real folders through PosixFileSystem: drive answers, listings,
+// and the totals of whole trees made by the fixture generator.
+
+#include "../support/fixture_trees.h"
+#include "posix/posix_file_system.h"
+#include "tree/drives.h"
+#include "tree/folder_node.h"
+#include "tree/scan.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Totals = std::pair<uint64_t, uint64_t>;  // filesBytes, subfoldersBytes
+using TotalsByPath = std::map<std::string, Totals>;
+
+std::string currentDirectory() {
+    char path[PATH_MAX];
+    return getcwd(path, sizeof path) ? path : "";
+}
+
+FolderIdentity identityOf(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return FolderIdentity{0, 0};
+    return FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+bool operator==(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+}
+
+TotalsByPath totalsOf(const FixtureManifest& manifest) {
+    TotalsByPath totals;
+    for (const FixtureFolder& f : manifest) totals[f.path] = Totals{f.filesBytes, f.subfoldersBytes};
+    return totals;
+}
+
+// Every node below the drive but ".." nodes, by path ("." for the drive),
+// without recursion; counts the ".." nodes and those that hold any bytes.
+struct TreeTotals {
+    TotalsByPath folders;
+    size_t dotDots = 0;
+    size_t dotDotsWithBytes = 0;
+};
+
+TreeTotals totalsOf(const FolderNode* drive) {
+    TreeTotals tree;
+    tree.folders["."] = Totals{drive->filesBytes, drive->subfoldersBytes};
+    std::vector<std::pair<const FolderNode*, std::string>> pending;
+    for (const FolderNode* child = drive->firstChild; child; child = child->next)
+        pending.emplace_back(child, child->name);
+    while (!pending.empty()) {
+        auto [node, path] = pending.back();
+        pending.pop_back();
+        if (isDotDot(node)) {
+            ++tree.dotDots;
+            if (node->filesBytes || node->subfoldersBytes || node->firstChild) ++tree.dotDotsWithBytes;
+            continue;
+        }
+        tree.folders[path] = Totals{node->filesBytes, node->subfoldersBytes};
+        for (const FolderNode* child = node->firstChild; child; child = child->next)
+            pending.emplace_back(child, path + "/" + child->name);
+    }
+    return tree;
+}
+
+struct Listed {
+    std::string name;
+    bool isFolder;
+    bool isLink;
+    uint64_t size;
+    bool operator==(const Listed& o) const {
+        return name == o.name && isFolder == o.isFolder && isLink == o.isLink && size == o.size;
+    }
+};
+
+std::vector<Listed> listCurrent(FileSystem& fs) {
+    std::vector<Listed> listed;
+    FolderEntry entry;
+    if (!fs.openListing(entry)) return listed;
+    do listed.push_back(Listed{entry.name, entry.isFolder, entry.isLink, entry.size});
+    while (fs.nextEntry(entry));
+    fs.closeListing();
+    return listed;
+}
+
+// Each test gets a fresh folder in /tmp, removed again with the tree built
+// from it; the current directory is moved out first.
+class PosixScan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/quorvel-posix-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        base = pattern;
+        startDirectory = currentDirectory();
+    }
+
+    void TearDown() override {
+        if (rootNode) releaseChain(rootNode);
+        rootNode = nullptr;
+        ASSERT_EQ(chdir(startDirectory.c_str()), 0);
+        EXPECT_TRUE(removeTree(base));
+    }
+
+    // The drive node of `fs`, made the way start-up makes it.
+    FolderNode* driveOf(FileSystem& fs) {
+        enumerateDrives(fs);
+        return rootNode ? rootNode->firstChild : nullptr;
+    }
+
+    std::string base;
+    std::string startDirectory;
+};
+
+using PosixDrive = PosixScan;
+using PosixListing = PosixScan;
+
+TEST_F(PosixDrive, ShowsOneDriveLabelledWithItsFolderName) {
+    ASSERT_EQ(mkdir((base + "/vol").c_str(), 0755), 0);
+    PosixFileSystem fs('Q', (base + "/vol/").c_str());
+    EXPECT_EQ(fs.logicalDrives(), uint32_t{1} << 16);
+    EXPECT_EQ(fs.driveType("Q:\\"), 3u);
+    EXPECT_EQ(fs.driveType("C:\\"), 1u);
+    char label[3] = "xx";
+    fs.readVolumeLabel("Q:\\", label, sizeof label);
+    EXPECT_STREQ(label, "vo");
+
+    FolderNode* drive = driveOf(fs);
+    ASSERT_NE(drive, nullptr);
+    EXPECT_STREQ(drive->name, "Q:  vol");
+    EXPECT_STREQ(drive->rootPath, "Q:\\");
+    EXPECT_EQ(drive->next, nullptr);
+}
+
+TEST_F(PosixDrive, MissingFolderPromptsUntilCancelAndLeavesDriveAlone) {
+    PosixFileSystem fs('Q', (base + "/gone").c_str());
+    fs.setRetryAnswers(2);
+    FolderNode* drive = driveOf(fs);
+    ASSERT_NE(drive, nullptr);
+    std::string before = currentDirectory();
+
+    EXPECT_FALSE(openDrive(fs, drive));
+    EXPECT_EQ(fs.promptsShown(), 3u);
+    EXPECT_EQ(drive->firstChild, nullptr);
+    EXPECT_EQ(drive->scanned, 0);
+    EXPECT_EQ(currentDirectory(), before);
+}
+
+TEST_F(PosixDrive, RemovableDriveIsScannedAgainWithTheSameTotals) {
+    std::string dir = base + "/t";
+    FixtureManifest manifest;
+    ASSERT_TRUE(makeRandomTree(dir, 11, 40, 200, manifest));
+    PosixFileSystem fs('Q', dir.c_str(), driveTypeRemovable);
+    FolderNode* drive = driveOf(fs);
+    ASSERT_NE(drive, nullptr);
+    EXPECT_STREQ(drive->name, "Q:  ");  // a removable drive's label is not read
+
+    ASSERT_TRUE(openDrive(fs, drive));
+    EXPECT_EQ(drive->scanned, 0);
+    TreeTotals first = totalsOf(drive);
+    ASSERT_TRUE(openDrive(fs, drive));
+    EXPECT_EQ(totalsOf(drive).folders, first.folders);
+    EXPECT_EQ(first.folders, totalsOf(manifest));
+}
+
+TEST_F(PosixListing, DriveRootListsNoDotEntriesOtherFoldersListThemFirst) {
+    std::string dir = base + "/l";
+    FixtureManifest manifest;
+    ASSERT_TRUE(makeLoopTree(dir, manifest));
+    PosixFileSystem fs('Q', dir.c_str());
+
+    ASSERT_TRUE(fs.changeFolder("q:\\"));
+    std::map<std::string, Listed> root;
+    for (const Listed& e : listCurrent(fs)) root[e.name] = e;
+    // "dead" leads nowhere and is left out; "fl" counts the file it leads to.
+    std::map<std::string, Listed> expectedRoot{
+        {"a", {"a", true, false, 0}},
+        {"d", {"d", true, false, 0}},
+        {"fl", {"fl", false, false, 10}},
+        {"r.txt", {"r.txt", false, false, 1}},
+    };
+    EXPECT_EQ(root, expectedRoot);
+
+    ASSERT_TRUE(fs.changeFolder("a"));
+    std::vector<Listed> inA = listCurrent(fs);
+    ASSERT_EQ(inA.size(), 5u);
+    EXPECT_EQ(inA[0], (Listed{".", true, false, 0}));
+    EXPECT_EQ(inA[1], (Listed{"..", true, false, 0}));
+    // Listing the same folder again gives the same entries.
+    EXPECT_EQ(listCurrent(fs), inA);
+}
+
+TEST_F(PosixListing, DotDotAfterALinkGoesBackTheWayItCame) {
+    std::string dir = base + "/l";
+    FixtureManifest manifest;
+    ASSERT_TRUE(makeLoopTree(dir, manifest));
+    PosixFileSystem fs('Q', dir.c_str());
+    FolderIdentity id;
+
+    ASSERT_TRUE(fs.changeFolder("Q:\\"));
+    EXPECT_TRUE(fs.changeFolder(".."));  // at the drive's root ".." stays there
+    ASSERT_TRUE(fs.identifyFolder(nullptr, 0, id));
+    EXPECT_TRUE(id == identityOf(dir));
+
+    ASSERT_TRUE(fs.changeFolder("d"));
+    std::vector<Listed> inD = listCurrent(fs);
+    ASSERT_EQ(inD.size(), 4u);
+    EXPECT_EQ(inD[2].name == "tob" ? inD[2] : inD[3], (Listed{"tob", true, true, 0}));
+    ASSERT_TRUE(fs.identifyFolder("tob", 0, id));
+    EXPECT_TRUE(id == identityOf(dir + "/a/b"));
+
+    ASSERT_TRUE(fs.changeFolder("tob"));
+    EXPECT_EQ(currentDirectory(), dir + "/a/b");
+    ASSERT_TRUE(fs.identifyFolder(nullptr, 1, id));
+    EXPECT_TRUE(id == identityOf(dir + "/d"));
+    ASSERT_TRUE(fs.identifyFolder(nullptr, 2, id));
+    EXPECT_TRUE(id == identityOf(dir));
+    EXPECT_FALSE(fs.identifyFolder(nullptr, 3, id));
+    ASSERT_TRUE(fs.identifyFolder("up", 0, id));
+    EXPECT_TRUE(id == identityOf(dir));
+
+    ASSERT_TRUE(fs.changeFolder(".."));
+    EXPECT_EQ(currentDirectory(), dir + "/d");  // not a, the link target's parent
+    ASSERT_TRUE(fs.identifyFolder(nullptr, 0, id));
+    EXPECT_TRUE(id == identityOf(dir + "/d"));
+    EXPECT_EQ(listCurrent(fs), inD);
+}
+
+TEST_F(PosixScan, GeneratedTreeMatchesTheManifestInEveryFolder) {
+    std::string dir = base + "/t";
+    FixtureManifest manifest;
+    ASSERT_TRUE(makeRandomTree(dir, 20240607, 200, 800, manifest));
+    // The tree has what the walk must get right: empty folders, folders with
+    // only files, and several levels.
+    size_t empty = 0, onlyFiles = 0, deepest = 0;
+    for (const FixtureFolder& f : manifest) {
+        if (f.path == ".") continue;
+        empty += f.filesBytes == 0 && f.subfoldersBytes == 0;
+        onlyFiles += f.filesBytes > 0 && f.subfoldersBytes == 0;
+        deepest = std::max<size_t>(deepest, std::count(f.path.begin(), f.path.end(), '/') + 1);
+    }
+    ASSERT_EQ(manifest.size(), 200u);
+    ASSERT_GT(empty, 0u);
+    ASSERT_GT(onlyFiles, 0u);
+    ASSERT_GE(deepest, 4u);
+
+    PosixFileSystem fs('Q', dir.c_str());
+    FolderNode* drive = driveOf(fs);
+    ASSERT_NE(drive, nullptr);
+    ASSERT_TRUE(openDrive(fs, drive));
+    EXPECT_EQ(drive->scanned, 1);
+    TreeTotals tree = totalsOf(drive);
+    EXPECT_EQ(tree.folders, totalsOf(manifest));
+    EXPECT_EQ(tree.dotDots, manifest.size());  // the drive's own and one per folder below
+    EXPECT_EQ(tree.dotDotsWithBytes, 0u);
+}
+
+TEST_F(PosixScan, SparseFileOfFiveGiBCountsInFull) {
+    std::string dir = base + "/s";
+    FixtureManifest manifest;
+    ASSERT_TRUE(makeSparseTree(dir, manifest));
+    PosixFileSystem fs('Q', dir.c_str());
+    FolderNode* drive = driveOf(fs);
+    ASSERT_NE(drive, nullptr);
+    ASSERT_TRUE(openDrive(fs, drive));
+    TotalsByPath expected{
+        {".", {10, 5368709123u}},
+        {"big", {5368709120u, 0}},
+        {"small", {3, 0}},
+    };
+    EXPECT_EQ(totalsOf(drive).folders, expected);
+    EXPECT_EQ(totalsOf(manifest), expected);
+}
+
+TEST_F(PosixScan, LinkLoopsEndWithTheRightTotals) {
+    std::string dir = base + "/l";
+    FixtureManifest manifest;
+    ASSERT_TRUE(makeLoopTree(dir, manifest));
+    PosixFileSystem fs('Q', dir.c_str());
+    FolderNode* drive = driveOf(fs);
+    ASSERT_NE(drive, nullptr);
+    ASSERT_TRUE(openDrive(fs, drive));
+    // Links into the path ("up" to the root, "x" and "y" both to a) stay
+    // empty; "tob" leads off the path to a/b and is walked like a folder.
+    TotalsByPath expected{
+        {".", {1 + 10, 11210}},
+        {"a", {10, 1100}},
+        {"a/b", {100, 0}},
+        {"a/b/up", {0, 0}},
+        {"a/c", {1000, 0}},
+        {"a/c/x", {0, 0}},
+        {"a/c/y", {0, 0}},
+        {"d", {10000, 100}},
+        {"d/tob", {100, 0}},
+        {"d/tob/up", {0, 0}},
+    };
+    TreeTotals tree = totalsOf(drive);
+    EXPECT_EQ(tree.folders, expected);
+    EXPECT_EQ(tree.dotDotsWithBytes, 0u);
+    EXPECT_EQ(totalsOf(manifest), expected);
+    EXPECT_EQ(currentDirectory(), dir);
+}
+
+TEST_F(PosixScan, CurrentDirectoryIsTheRootFolderAfterTheScan) {
+    std::string dir = base + "/t";
+    FixtureManifest manifest;
+    ASSERT_TRUE(makeRandomTree(dir, 5, 60, 100, manifest));
+    PosixFileSystem fs('Q', dir.c_str());
+    FolderNode* drive = driveOf(fs);
+    ASSERT_NE(drive, nullptr);
+    ASSERT_TRUE(openDrive(fs, drive));
+    EXPECT_EQ(currentDirectory(), dir);
+    ASSERT_TRUE(openDrive(fs, drive));  // fixed and scanned: nothing moves
+    EXPECT_EQ(currentDirectory(), dir);
+}
+
+TEST_F(PosixScan, EmptyRootGivesOneDotDotChildAndZeroCounters) {
+    std::string dir = base + "/e";
+    ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+    PosixFileSystem fs('Q', dir.c_str());
+    FolderNode* drive = driveOf(fs);
+    ASSERT_NE(drive, nullptr);
+    ASSERT_TRUE(openDrive(fs, drive));
+    ASSERT_NE(drive->firstChild, nullptr);
+    EXPECT_STREQ(drive->firstChild->name, "..");
+    EXPECT_EQ(drive->firstChild->next, nullptr);
+    EXPECT_EQ(drive->filesBytes, 0u);
+    EXPECT_EQ(drive->subfoldersBytes, 0u);
+}
+
+// 200 levels of 23-character names make a path longer than PATH_MAX: only
+// single steps reach the bottom.
+TEST_F(PosixScan, ChainLongerThanAnyPathIsWalkedToTheBottom) {
+    const unsigned levels = 200;
+    const char name[] = "a-folder-name-23-chars-";
+    static_assert(levels * sizeof name > PATH_MAX, "the chain must outgrow any path");
+    std::string dir = base + "/c";
+    ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (unsigned i = 0; i < levels && fd >= 0; ++i) {
+        ASSERT_EQ(mkdirat(fd, name, 0755), 0);
+        int next = openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int file = openat(next, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_EQ(write(file, "q", 1), 1);
+        close(file);
+        close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    close(fd);
+
+    PosixFileSystem fs('Q', dir.c_str());
+    FolderNode* drive = driveOf(fs);
+    ASSERT_NE(drive, nullptr);
+    ASSERT_TRUE(openDrive(fs, drive));
+    EXPECT_EQ(drive->subfoldersBytes, levels);
+    const FolderNode* node = drive;
+    unsigned depth = 0;
+    for (;;) {
+        const FolderNode* sub = nullptr;
+        for (const FolderNode* child = node->firstChild; child; child = child->next)
+            if (!isDotDot(child)) sub = child;
+        if (!sub) break;
+        node = sub;
+        ++depth;
+        ASSERT_EQ(node->filesBytes, 1u);
+        ASSERT_EQ(node->subfoldersBytes, levels - depth);
+    }
+    EXPECT_EQ(depth, levels);
+    EXPECT_EQ(currentDirectory(), dir);
+}
+
+}  // namespace
