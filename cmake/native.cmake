@@ -39,3 +39,6 @@ foreach(test_source ${UNIT_TESTS})
   target_link_libraries(${test_name} quorvel_portable GTest::gtest_main)
   add_test(NAME ${test_name} COMMAND ${test_name})
 endforeach()
+
+# The resource generator and the files it writes, checked as Windows reads them.
+add_test(NAME resources COMMAND ${CMAKE_SOURCE_DIR}/tests/res/check-resources)

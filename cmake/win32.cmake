@@ -1,6 +1,7 @@
 # build/win32: i686-w64-mingw32, static runtime. Quorvel.exe, the Windows test
 # programs (run under Wine by CTest) and the Windows benchmarks.
 enable_language(RC)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/win/wine-exec)
 
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 add_compile_options(-O2)

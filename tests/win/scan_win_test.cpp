@@ -1,0 +1,213 @@
+// The walk over the system's own listing calls, on real folders mapped as
+// drives (see support/fixture_drives.h).
+
+#include "support/fixture_drives.h"
+
+#include "app/globals.h"
+#include "tree/drives.h"
+#include "tree/folder_node.h"
+#include "tree/scan.h"
+#include "win32/win32_file_system.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+FolderNode* childNamed(const FolderNode* node, const char* name) {
+    for (FolderNode* c = node->firstChild; c; c = c->next)
+        if (std::strcmp(c->name, name) == 0) return c;
+    return nullptr;
+}
+
+std::string currentDirectory() {
+    char path[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
+    return std::string(path, length);
+}
+
+struct ScannedDrive {
+    FolderNode* drive;
+    explicit ScannedDrive(char letter) : drive(makeDriveNode(letter)) {}
+    ~ScannedDrive() {
+        SetCurrentDirectoryA("C:\\");
+        releaseDriveNode(drive);
+    }
+};
+
+void expectManifest(char letter) {
+    ScannedDrive q(letter);
+    ASSERT_TRUE(openDrive(win32FileSystem(), q.drive));
+    auto expected = readManifest(letter);
+    ASSERT_GT(expected.size(), 1u) << "no manifest for " << letter;
+    auto found = totalsOf(q.drive);
+    for (const auto& [path, totals] : expected) {
+        auto it = found.find(path);
+        ASSERT_NE(it, found.end()) << path;
+        EXPECT_EQ(it->second.filesBytes, totals.filesBytes) << path;
+        EXPECT_EQ(it->second.subfoldersBytes, totals.subfoldersBytes) << path;
+    }
+    EXPECT_EQ(found.size(), expected.size());
+}
+
+TEST(WinScan, GeneratedTreeMatchesTheManifestInEveryFolder) {
+    expectManifest('Q');
+}
+
+TEST(WinScan, SparseFileOfFiveGiBCountsInFull) {
+    ScannedDrive s('S');
+    ASSERT_TRUE(openDrive(win32FileSystem(), s.drive));
+    FolderNode* big = childNamed(s.drive, "big");
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->filesBytes, 5368709120ull);
+    expectManifest('S');
+}
+
+TEST(WinScan, LinkLoopsEndWithTheRightTotals) {
+    expectManifest('L');
+}
+
+TEST(WinScan, NamesOutsideTheCodePageAreCountedThroughTheirShortNames) {
+    ScannedDrive u('U');
+    ASSERT_TRUE(openDrive(win32FileSystem(), u.drive));
+    // "папка" holds 1,000 bytes and a subfolder of 20; "日本" holds 300.
+    FolderNode* cyrillic = childNamed(u.drive, "?????");
+    FolderNode* japanese = childNamed(u.drive, "??");
+    ASSERT_NE(cyrillic, nullptr);
+    ASSERT_NE(japanese, nullptr);
+    EXPECT_EQ(cyrillic->filesBytes, 1000u);
+    EXPECT_EQ(cyrillic->subfoldersBytes, 20u);
+    EXPECT_EQ(japanese->filesBytes, 300u);
+    EXPECT_EQ(u.drive->filesBytes, 4u);
+    EXPECT_EQ(u.drive->subfoldersBytes, 1320u);
+}
+
+TEST(WinScan, EmptyRootGivesOnlyTheDrivesOwnDotDot) {
+    ScannedDrive e('E');
+    ASSERT_TRUE(openDrive(win32FileSystem(), e.drive));
+    ASSERT_NE(e.drive->firstChild, nullptr);
+    EXPECT_EQ(e.drive->firstChild->name, dotDotText);
+    EXPECT_EQ(e.drive->firstChild->next, nullptr);
+    EXPECT_EQ(e.drive->filesBytes + e.drive->subfoldersBytes, 0u);
+}
+
+TEST(WinScan, FixedDriveIsScannedOnceAndLeftInItsRoot) {
+    ScannedDrive q('Q');
+    ASSERT_TRUE(openDrive(win32FileSystem(), q.drive));
+    EXPECT_EQ(q.drive->scanned, 1);
+    EXPECT_EQ(currentDirectory(), "Q:\\");
+    FolderNode* tree = q.drive->firstChild;
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
+    ASSERT_TRUE(openDrive(win32FileSystem(), q.drive));
+    EXPECT_EQ(currentDirectory(), "C:\\");
+    EXPECT_EQ(q.drive->firstChild, tree);
+}
+
+TEST(WinScan, RemovableDriveReopensToTheSameTreeWithoutGrowingTheHeap) {
+    ScannedDrive f('F');
+    ASSERT_EQ(GetDriveTypeA("F:\\"), static_cast<UINT>(DRIVE_REMOVABLE));
+    ASSERT_TRUE(openDrive(win32FileSystem(), f.drive));
+    EXPECT_EQ(f.drive->scanned, 0);
+    auto first = totalsOf(f.drive);
+    ASSERT_GT(first.size(), 3u);
+    uint64_t heapAfterFirst = treeHeapBytes();
+    for (int opening = 0; opening < 20; ++opening) {
+        ASSERT_TRUE(openDrive(win32FileSystem(), f.drive));
+        auto again = totalsOf(f.drive);
+        ASSERT_EQ(again.size(), first.size());
+        for (const auto& [path, totals] : first) {
+            EXPECT_EQ(again[path].filesBytes, totals.filesBytes) << path;
+            EXPECT_EQ(again[path].subfoldersBytes, totals.subfoldersBytes) << path;
+        }
+    }
+    EXPECT_EQ(treeHeapBytes(), heapAfterFirst);
+}
+
+// Answers the "Drive not found" box from another thread, as the user would:
+// Retry for the first `retries` boxes, then Cancel.
+struct PromptAnswerer {
+    int retries;
+    int boxesSeen = 0;
+    std::string text;
+    HWND owner = nullptr;
+    HANDLE thread = nullptr;
+    volatile bool done = false;
+
+    static DWORD WINAPI run(void* self) {
+        auto* a = static_cast<PromptAnswerer*>(self);
+        HWND last = nullptr;
+        while (!a->done) {
+            HWND box = FindWindowA("#32770", "Quorvel 1.0");
+            if (box && box != last && IsWindowVisible(box)) {
+                last = box;
+                ++a->boxesSeen;
+                char text[64] = {};
+                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                a->text = text;
+                a->owner = GetWindow(box, GW_OWNER);
+                PostMessageA(box, WM_COMMAND, a->boxesSeen <= a->retries ? IDRETRY : IDCANCEL, 0);
+            }
+            Sleep(20);
+        }
+        return 0;
+    }
+    explicit PromptAnswerer(int retryCount) : retries(retryCount) {
+        thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    }
+    ~PromptAnswerer() {
+        done = true;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+};
+
+TEST(WinScan, MissingDriveAsksWithRetryAndCancelAndGivesTheFocusBack) {
+    mainWindow = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+    folderList = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, mainWindow, nullptr,
+                                 nullptr, nullptr);
+    SetFocus(mainWindow);
+    ScannedDrive m('M');
+    SetCurrentDirectoryA("C:\\");
+    {
+        PromptAnswerer answerer(2);
+        EXPECT_FALSE(openDrive(win32FileSystem(), m.drive));
+        EXPECT_EQ(answerer.boxesSeen, 3);
+        EXPECT_EQ(answerer.text, "Drive not found");
+        EXPECT_EQ(answerer.owner, mainWindow);
+    }
+    EXPECT_EQ(GetFocus(), folderList);
+    EXPECT_EQ(m.drive->firstChild, nullptr);
+    EXPECT_EQ(m.drive->scanned, 0);
+    EXPECT_EQ(currentDirectory(), "C:\\");
+    DestroyWindow(mainWindow);
+    mainWindow = folderList = nullptr;
+}
+
+TEST(WinDrives, LettersInOrderAndLabelsFromTheVolumeUnlessRemovable) {
+    enumerateDrives(win32FileSystem());
+    std::vector<std::string> names;
+    for (FolderNode* d = rootNode->firstChild; d; d = d->next) {
+        names.push_back(d->name);
+        EXPECT_EQ(d->rootPath[0], d->name[0]);
+        EXPECT_EQ(std::string(d->name, 1, 3), ":  ");
+    }
+    ASSERT_GE(names.size(), 7u);
+    for (size_t i = 1; i < names.size(); ++i) EXPECT_LT(names[i - 1][0], names[i][0]);
+    auto has = [&](const std::string& name) {
+        for (const auto& n : names)
+            if (n == name) return true;
+        return false;
+    };
+    EXPECT_TRUE(has("V:  Fixtures"));  // four characters longer than the label
+    EXPECT_TRUE(has("F:  "));          // removable: its label was never read
+    EXPECT_FALSE(has("Z:  "));         // the host's root is not mapped
+    releaseChain(rootNode);
+    rootNode = nullptr;
+}
+
+}  // namespace

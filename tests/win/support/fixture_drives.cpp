@@ -1,0 +1,72 @@
+#include "fixture_drives.h"
+
+#include <windows.h>
+#include <malloc.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+std::map<std::string, ExpectedTotals> readManifest(char driveLetter) {
+    std::map<std::string, ExpectedTotals> totals;
+    char file[64];
+    std::snprintf(file, sizeof file, "C:\\fixtures\\%c.manifest", driveLetter);
+    FILE* in = std::fopen(file, "r");
+    if (!in) return totals;
+    char line[4096];
+    while (std::fgets(line, sizeof line, in)) {
+        char* tab1 = std::strchr(line, '\t');
+        if (!tab1) continue;
+        *tab1 = 0;
+        unsigned long long files = 0, subfolders = 0;
+        if (std::sscanf(tab1 + 1, "%llu\t%llu", &files, &subfolders) != 2) continue;
+        totals[line] = ExpectedTotals{files, subfolders};
+    }
+    std::fclose(in);
+    return totals;
+}
+
+namespace {
+
+void collect(const FolderNode* folder, const std::string& path, std::map<std::string, ExpectedTotals>& out) {
+    out[path] = ExpectedTotals{folder->filesBytes, folder->subfoldersBytes};
+    for (const FolderNode* child = folder->firstChild; child; child = child->next) {
+        if (isDotDot(child)) continue;
+        collect(child, path == "." ? std::string(child->name) : path + "/" + child->name, out);
+    }
+}
+
+}  // namespace
+
+std::map<std::string, ExpectedTotals> totalsOf(const FolderNode* drive) {
+    std::map<std::string, ExpectedTotals> out;
+    collect(drive, ".", out);
+    return out;
+}
+
+FolderNode* makeDriveNode(char letter) {
+    FolderNode* drive = newFolderNode();
+    char label[] = "*:  ";
+    char root[] = "*:\\";
+    label[0] = root[0] = letter;
+    drive->name = copyText(label);
+    drive->rootPath = copyText(root);
+    drive->isDrive = 1;
+    return drive;
+}
+
+void releaseDriveNode(FolderNode* drive) {
+    releaseChain(drive);
+}
+
+uint64_t treeHeapBytes() {
+    HANDLE heap = reinterpret_cast<HANDLE>(_get_heap_handle());
+    uint64_t used = 0;
+    PROCESS_HEAP_ENTRY entry = {};
+    HeapLock(heap);
+    while (HeapWalk(heap, &entry)) {
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) used += entry.cbData + entry.cbOverhead;
+    }
+    HeapUnlock(heap);
+    return used;
+}

@@ -1,0 +1,33 @@
+// The drives the Windows test run maps before Wine starts (tests/win/run):
+//   E: an empty folder         F: a small tree, drive type floppy (removable)
+//   L: directory-link loops    M: a folder that does not exist
+//   Q: a generated tree        S: a 5 GiB sparse file
+//   U: folders named in Cyrillic and Japanese
+//   V: a folder labelled "Fixtures" (through .windows-label)
+// Manifests of the expected totals are copied to C:\fixtures\<letter>.manifest.
+#pragma once
+
+#include "tree/folder_node.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+struct ExpectedTotals {
+    uint64_t filesBytes;
+    uint64_t subfoldersBytes;
+};
+
+// path ('/' between names, "." for the root) -> totals
+std::map<std::string, ExpectedTotals> readManifest(char driveLetter);
+
+// The same shape taken from a scanned drive: every folder node below it but
+// ".." nodes, by path.
+std::map<std::string, ExpectedTotals> totalsOf(const FolderNode* drive);
+
+// A drive node for `letter`, made as the drive list makes one.
+FolderNode* makeDriveNode(char letter);
+void releaseDriveNode(FolderNode* drive);
+
+// Busy bytes (headers included) of the C runtime's heap, where the tree lives.
+uint64_t treeHeapBytes();
