@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -223,7 +224,13 @@ TEST_F(ListTest, FillGivesTheSameRowsAsAddingInChainOrder) {
     std::vector<FolderNode*> filledNodes;
     for (int i = 0; i < rowCount(); ++i) filledNodes.push_back(readRow(i).node);
     EXPECT_EQ(oneByOneNodes, filledNodes);
-    EXPECT_EQ(" ..", rowLabels().front());
+    // The control's collation ignores hyphens, so a folder named "-" may
+    // come before " .."; every name that starts with a letter or digit
+    // comes after it.
+    std::vector<std::string> labels = rowLabels();
+    size_t up = std::find(labels.begin(), labels.end(), " ..") - labels.begin();
+    ASSERT_LT(up, labels.size());
+    for (size_t i = 0; i < up; ++i) EXPECT_FALSE(std::isalnum(static_cast<unsigned char>(labels[i][0]))) << labels[i];
     EXPECT_EQ(-1, selectionMark());
 }
 
