@@ -23,9 +23,11 @@ public:
     bool askRetryMissingDrive() override {
         int answer = MessageBoxA(mainWindow, "Drive not found", "Quorvel 1.0",
                                  MB_ICONWARNING | MB_RETRYCANCEL);
-        if (answer != IDCANCEL) return true;
+        // The box took the keyboard focus; when it closes the system hands
+        // it to the main window, where keys do nothing. The list gets it
+        // back on Cancel and on a Retry that goes on to open the drive.
         SetFocus(folderList);
-        return false;
+        return answer != IDCANCEL;
     }
 
     bool changeFolder(const char* path) override { return SetCurrentDirectoryA(path) != 0; }

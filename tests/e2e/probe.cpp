@@ -1,10 +1,17 @@
 // Reads facts about a running Quorvel for the end-to-end script. Run it with
 // wine in the same prefix while Quorvel.exe is up:
-//   probe window       left top width height of the main window (screen pixels)
+//   probe window       "rect L T W H", "client L T W H" (screen pixels) and
+//                      "title TEXT" of the main window
 //   probe rows         "count N", "mark M", then one line per row:
 //                      row<TAB>index<TAB>image<TAB>state (hex)<TAB>label
 //   probe rowrect N    left top width height of row N (screen pixels)
-// Exit code 0; 1 when the window or row is not there; 2 on a wrong command.
+//   probe iconrect N   the same for the image part of row N
+//   probe box          the message box captioned "Quorvel 1.0": "text TEXT",
+//                      then "button TEXT" for each of its buttons
+//   probe button TEXT  the centre "X Y" of that button of the box (screen pixels)
+//   probe focus        "list" when the list has the keyboard focus of
+//                      Quorvel's thread, else "other CLASS"
+// Exit code 0; 1 when the window, row or box is not there; 2 on a wrong command.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -19,7 +26,7 @@ HWND findMainWindow() {
 }
 
 HWND findList(HWND main) {
-    return FindWindowExA(main, nullptr, WC_LISTVIEWA, nullptr);
+    return main ? FindWindowExA(main, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
 }
 
 // A block of memory inside the list's process: list-view messages carry
@@ -53,6 +60,11 @@ struct RemoteBlock {
     }
 };
 
+void printRect(const char* what, const RECT& rect) {
+    if (what) std::printf("%s ", what);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
 int probeWindow() {
     HWND main = findMainWindow();
     if (!main) {
@@ -61,7 +73,14 @@ int probeWindow() {
     }
     RECT rect;
     GetWindowRect(main, &rect);
-    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    printRect("rect", rect);
+    RECT client;
+    GetClientRect(main, &client);
+    MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    printRect("client", client);
+    char title[256] = {};
+    GetWindowTextA(main, title, sizeof title);
+    std::printf("title %s\n", title);
     return 0;
 }
 
@@ -98,7 +117,7 @@ int probeRows() {
     return 0;
 }
 
-int probeRowRect(int row) {
+int probeRowRect(int row, int part) {
     HWND list = findList(findMainWindow());
     if (!list) {
         std::printf("no list\n");
@@ -110,7 +129,7 @@ int probeRowRect(int row) {
         return 1;
     }
     RECT rect = {};
-    rect.left = LVIR_BOUNDS;
+    rect.left = part;
     if (!remote.write(0, &rect, sizeof rect)) return 1;
     if (!SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.address))) {
         std::printf("no row %d\n", row);
@@ -118,7 +137,84 @@ int probeRowRect(int row) {
     }
     if (!remote.read(0, &rect, sizeof rect)) return 1;
     MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    printRect(nullptr, rect);
+    return 0;
+}
+
+BOOL CALLBACK printBoxChild(HWND child, LPARAM) {
+    char className[64] = {};
+    char text[512] = {};
+    GetClassNameA(child, className, sizeof className);
+    GetWindowTextA(child, text, sizeof text);
+    if (lstrcmpiA(className, "Button") == 0) {
+        std::printf("button %s\n", text);
+    } else if (lstrcmpiA(className, "Static") == 0 && text[0]) {
+        std::printf("text %s\n", text);
+    }
+    return TRUE;
+}
+
+int probeBox() {
+    HWND box = FindWindowA("#32770", "Quorvel 1.0");
+    if (!box) {
+        std::printf("no box\n");
+        return 1;
+    }
+    EnumChildWindows(box, printBoxChild, 0);
+    return 0;
+}
+
+struct ButtonSearch {
+    const char* text;
+    HWND found;
+};
+
+BOOL CALLBACK findBoxButton(HWND child, LPARAM param) {
+    ButtonSearch* search = reinterpret_cast<ButtonSearch*>(param);
+    char className[64] = {};
+    char text[512] = {};
+    GetClassNameA(child, className, sizeof className);
+    GetWindowTextA(child, text, sizeof text);
+    if (lstrcmpiA(className, "Button") == 0 && std::strcmp(text, search->text) == 0) {
+        search->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int probeButton(const char* text) {
+    HWND box = FindWindowA("#32770", "Quorvel 1.0");
+    ButtonSearch search = {text, nullptr};
+    if (box) EnumChildWindows(box, findBoxButton, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) {
+        std::printf("no button %s\n", text);
+        return 1;
+    }
+    RECT rect;
+    GetWindowRect(search.found, &rect);
+    std::printf("%ld %ld\n", (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    return 0;
+}
+
+int probeFocus() {
+    HWND list = findList(findMainWindow());
+    if (!list) {
+        std::printf("no list\n");
+        return 1;
+    }
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(list, nullptr), &info)) {
+        std::printf("no thread info\n");
+        return 1;
+    }
+    if (info.hwndFocus == list) {
+        std::printf("list\n");
+        return 0;
+    }
+    char className[64] = "none";
+    if (info.hwndFocus) GetClassNameA(info.hwndFocus, className, sizeof className);
+    std::printf("other %s\n", className);
     return 0;
 }
 
@@ -127,7 +223,11 @@ int probeRowRect(int row) {
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "window") == 0) return probeWindow();
     if (argc == 2 && std::strcmp(argv[1], "rows") == 0) return probeRows();
-    if (argc == 3 && std::strcmp(argv[1], "rowrect") == 0) return probeRowRect(std::atoi(argv[2]));
-    std::fprintf(stderr, "usage: probe window | rows | rowrect N\n");
+    if (argc == 2 && std::strcmp(argv[1], "box") == 0) return probeBox();
+    if (argc == 2 && std::strcmp(argv[1], "focus") == 0) return probeFocus();
+    if (argc == 3 && std::strcmp(argv[1], "button") == 0) return probeButton(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "rowrect") == 0) return probeRowRect(std::atoi(argv[2]), LVIR_BOUNDS);
+    if (argc == 3 && std::strcmp(argv[1], "iconrect") == 0) return probeRowRect(std::atoi(argv[2]), LVIR_ICON);
+    std::fprintf(stderr, "usage: probe window | rows | rowrect N | iconrect N | box | button TEXT | focus\n");
     return 2;
 }
