@@ -43,10 +43,8 @@ FolderNode* ensureUpNode(FolderNode* node) {
     for (FolderNode* child = node->firstChild; child; child = child->next) {
         if (isDotDot(child)) return child;
     }
-    FolderNode* up = newFolderNode();
+    FolderNode* up = newDotDotNode(node);
     if (!up) return nullptr;
-    up->name = dotDotText;
-    up->parent = node;
     up->next = node->firstChild;
     node->firstChild = up;
     return up;

@@ -65,6 +65,14 @@ FolderNode* newNamedNode(const char* name, const char* enterName) {
     return node;
 }
 
+FolderNode* newDotDotNode(FolderNode* parent) {
+    FolderNode* node = newFolderNode();
+    if (!node) return nullptr;
+    node->name = dotDotText;
+    node->parent = parent;
+    return node;
+}
+
 const char* enterNameOf(const FolderNode* node) {
     if (node->scanMarks & scanMarkEnterName)
         return node->name + std::strlen(node->name) + 1;

@@ -34,6 +34,11 @@ FolderNode* newFolderNode();
 // listed name cannot be used. Null when the heap is exhausted.
 FolderNode* newNamedNode(const char* name, const char* enterName);
 
+// A ".." node in front of, or among, `parent`'s children: the shared ".."
+// text, so that it costs no more than the record. Not linked into the chain
+// yet. Null when the heap is exhausted.
+FolderNode* newDotDotNode(FolderNode* parent);
+
 // The name to enter the folder by: the listed name, or the kept enter name.
 const char* enterNameOf(const FolderNode* node);
 

@@ -103,7 +103,10 @@ bool listFolder(FileSystem& fs, FolderNode* folder) {
             continue;
         }
         if (std::strcmp(entry.name, ".") == 0) continue;
-        FolderNode* child = newNamedNode(entry.name, entry.enterName);
+        // Every listed folder has a ".." entry: it shares the one ".." text.
+        FolderNode* child = std::strcmp(entry.name, "..") == 0
+                                ? newDotDotNode(folder)
+                                : newNamedNode(entry.name, entry.enterName);
         if (!child) {
             memoryLeft = false;
             break;
@@ -146,10 +149,8 @@ bool openDrive(FileSystem& fs, FolderNode* node) {
     bool memoryLeft = listFolder(fs, node);
     // Set before the walk: a fixed drive is never walked twice in a run.
     if (fs.driveType(node->rootPath) != driveTypeRemovable) node->scanned = 1;
-    FolderNode* up = newFolderNode();
+    FolderNode* up = newDotDotNode(node);
     if (up) {
-        up->name = dotDotText;
-        up->parent = node;
         up->next = node->firstChild;
         node->firstChild = up;
         if (memoryLeft) walkDrive(fs, up);
