@@ -60,6 +60,11 @@ struct RemoteBlock {
     }
 };
 
+int saysNo(const char* what) {
+    std::printf("no %s\n", what);
+    return 1;
+}
+
 void printRect(const char* what, const RECT& rect) {
     if (what) std::printf("%s ", what);
     std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
@@ -86,10 +91,7 @@ int probeWindow() {
 
 int probeRows() {
     HWND list = findList(findMainWindow());
-    if (!list) {
-        std::printf("no list\n");
-        return 1;
-    }
+    if (!list) return saysNo("list");
     int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     int mark = static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
     std::printf("count %d\nmark %d\n", count, mark);
@@ -119,10 +121,7 @@ int probeRows() {
 
 int probeRowRect(int row, int part) {
     HWND list = findList(findMainWindow());
-    if (!list) {
-        std::printf("no list\n");
-        return 1;
-    }
+    if (!list) return saysNo("list");
     RemoteBlock remote;
     if (!remote.open(list)) {
         std::printf("cannot reach the list's process\n");
@@ -198,10 +197,7 @@ int probeButton(const char* text) {
 
 int probeFocus() {
     HWND list = findList(findMainWindow());
-    if (!list) {
-        std::printf("no list\n");
-        return 1;
-    }
+    if (!list) return saysNo("list");
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(list, nullptr), &info)) {
