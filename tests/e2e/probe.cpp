@@ -34,6 +34,11 @@ HWND findList(HWND main) {
 struct RemoteBlock {
     HANDLE process = nullptr;
     char* address = nullptr;
+    // Where the wineserver's reads and writes land relative to the target's
+    // own addresses: 0 natively; under qemu-user, whose guest memory sits
+    // at the host address plus its guest base, the wineserver (a host
+    // process) needs the guest base added.
+    SIZE_T hostOffset = 0;
     static const SIZE_T size = 4096;
 
     bool open(HWND window) {
@@ -41,17 +46,37 @@ struct RemoteBlock {
         GetWindowThreadProcessId(window, &processId);
         process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
         if (!process) return false;
+        if (!findHostOffset(window)) return false;
         address = static_cast<char*>(
             VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         return address != nullptr;
     }
 
+    // The target's module header ("MZ", then "PE" where it points) is looked
+    // for at its own address plus each page offset in turn.
+    bool findHostOffset(HWND window) {
+        char* image = reinterpret_cast<char*>(GetWindowLongPtrA(GetAncestor(window, GA_ROOT), GWLP_HINSTANCE));
+        if (!image) return false;
+        for (SIZE_T offset = 0; offset <= 0x100000; offset += 0x1000) {
+            IMAGE_DOS_HEADER dos = {};
+            DWORD signature = 0;
+            if (!ReadProcessMemory(process, image + offset, &dos, sizeof dos, nullptr)) continue;
+            if (dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0 || dos.e_lfanew > 4096) continue;
+            if (!ReadProcessMemory(process, image + offset + dos.e_lfanew, &signature, sizeof signature, nullptr))
+                continue;
+            if (signature != IMAGE_NT_SIGNATURE) continue;
+            hostOffset = offset;
+            return true;
+        }
+        return false;
+    }
+
     bool write(SIZE_T offset, const void* data, SIZE_T length) {
-        return WriteProcessMemory(process, address + offset, data, length, nullptr) != 0;
+        return WriteProcessMemory(process, address + hostOffset + offset, data, length, nullptr) != 0;
     }
 
     bool read(SIZE_T offset, void* data, SIZE_T length) {
-        return ReadProcessMemory(process, address + offset, data, length, nullptr) != 0;
+        return ReadProcessMemory(process, address + hostOffset + offset, data, length, nullptr) != 0;
     }
 
     ~RemoteBlock() {
