@@ -1,12 +1,16 @@
 #include "win32/win32_file_system.h"
 
-#include "app/globals.h"
+#include "win32/plain_name.h"
 
 #include <windows.h>
 
 #include <cstring>
 
 namespace {
+
+// The longest current directory Windows accepts, counting its trailing
+// backslash and the terminating zero.
+const size_t currentDirectoryLimit = MAX_PATH;
 
 class Win32FileSystem final : public FileSystem {
 public:
@@ -20,17 +24,16 @@ public:
             label[0] = 0;
     }
 
-    bool askRetryMissingDrive() override {
-        int answer = MessageBoxA(mainWindow, "Drive not found", "Quorvel 1.0",
-                                 MB_ICONWARNING | MB_RETRYCANCEL);
-        // The box took the keyboard focus; when it closes the system hands
-        // it to the main window, where keys do nothing. The list gets it
-        // back on Cancel and on a Retry that goes on to open the drive.
-        SetFocus(folderList);
-        return answer != IDCANCEL;
+    // The walk's steps are relative, but this side keeps the whole path it
+    // expects to be in, so that every step can be checked in process
+    // (GetCurrentDirectoryA does not go to the wineserver) and a name that
+    // the path rules rewrite cannot take the walk somewhere else unseen.
+    bool changeFolder(const char* path) override {
+        if (isRootPath(path)) return enterRoot(path);
+        if (pathLength == 0) return false;
+        if (std::strcmp(path, "..") == 0) return stepUp();
+        return stepDown(path);
     }
-
-    bool changeFolder(const char* path) override { return SetCurrentDirectoryA(path) != 0; }
 
     bool openListing(FolderEntry& entry) override {
         search = FindFirstFileA("*.*", &found);
@@ -95,24 +98,89 @@ private:
 
     void describe(FolderEntry& entry) const {
         entry.name = found.cFileName;
-        // A name the ANSI code page cannot hold comes back with '?' in it
-        // ('?' is never part of a real name) and cannot be entered by it;
-        // its short name can.
-        entry.enterName = nullptr;
-        if (std::strchr(found.cFileName, '?') && found.cAlternateFileName[0])
-            entry.enterName = found.cAlternateFileName;
+        // A folder name that the path rules would rewrite (a device name, a
+        // trailing dot, a character the code page cannot hold and shows as
+        // '?') is entered by its short name, where the listing gives one.
         entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
         entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entry.enterName = nullptr;
+        if (entry.isFolder && !isPlainWin32Name(found.cFileName) && found.cAlternateFileName[0])
+            entry.enterName = found.cAlternateFileName;
+    }
+
+    static bool isRootPath(const char* path) {
+        return path[0] && path[1] == ':' && path[2] == '\\' && path[3] == 0;
+    }
+
+    bool enterRoot(const char* rootPath) {
+        if (!SetCurrentDirectoryA(rootPath)) return false;
+        std::memcpy(expected, rootPath, 4);
+        pathLength = 3;
+        return true;
+    }
+
+    // Windows refuses a current directory past its limit; Wine does not, and
+    // a process that has been that deep faults later. So the limit is kept
+    // here, before the system is asked.
+    bool stepDown(const char* name) {
+        if (!isPlainWin32Name(name)) return false;
+        size_t nameLength = std::strlen(name);
+        size_t length = pathLength + nameLength + 1;
+        if (length + 1 > currentDirectoryLimit) return false;
+        if (!SetCurrentDirectoryA(name)) return false;
+        std::memcpy(expected + pathLength, name, nameLength);
+        expected[length - 1] = '\\';
+        expected[length] = 0;
+        size_t previous = pathLength;
+        pathLength = length;
+        if (isWhereExpected()) return true;
+        // Somewhere else: back to where the walk is, and the folder counts
+        // as one that could not be entered.
+        pathLength = previous;
+        expected[pathLength] = 0;
+        if (!returnToExpected()) pathLength = 0;
+        return false;
+    }
+
+    bool stepUp() {
+        if (pathLength == 3) return SetCurrentDirectoryA("..") != 0;  // stays at the root
+        size_t length = pathLength - 1;
+        while (expected[length - 1] != '\\') --length;
+        bool moved = SetCurrentDirectoryA("..") != 0;
+        pathLength = length;
+        expected[pathLength] = 0;
+        if (moved && isWhereExpected()) return true;
+        if (returnToExpected()) return true;
+        pathLength = 0;  // lost: nothing but a drive's root is entered again
+        return false;
+    }
+
+    // The system reports the current directory without the trailing
+    // backslash, but for a root.
+    bool isWhereExpected() const {
+        char actual[MAX_PATH + 1];
+        DWORD length = GetCurrentDirectoryA(sizeof actual, actual);
+        size_t wanted = pathLength == 3 ? 3 : pathLength - 1;
+        return length == wanted && std::memcmp(actual, expected, wanted) == 0;
+    }
+
+    bool returnToExpected() {
+        return SetCurrentDirectoryA(expected) != 0 && isWhereExpected();
     }
 
     HANDLE search = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAA found;
+    char expected[MAX_PATH + 1] = {};  // where the walk is, with a trailing backslash
+    size_t pathLength = 0;             // 0 until a drive's root is entered
 };
+
+// At namespace scope rather than inside the function: no guard, and so no
+// thread-safe-static machinery from the C++ runtime.
+Win32FileSystem fileSystem;
 
 }  // namespace
 
 FileSystem& win32FileSystem() {
-    static Win32FileSystem fs;
-    return fs;
+    return fileSystem;
 }
