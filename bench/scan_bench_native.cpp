@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     if (!drive) return 1;
 
     auto start = std::chrono::steady_clock::now();
-    bool opened = openDrive(fs, drive);
+    BenchPrompt prompt;
+    bool opened = openDrive(fs, prompt, drive) && !prompt.incomplete;
     std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     if (!opened) {
         std::fprintf(stderr, "scan-bench: cannot enter %s\n", argv[1]);

@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
     }
     uint64_t heapBefore = heapBytesInUse();
     double start = secondsNow();
-    bool opened = openDrive(fs, drive);
+    BenchPrompt prompt;
+    bool opened = openDrive(fs, prompt, drive) && !prompt.incomplete;
     double seconds = secondsNow() - start;
     if (!opened) return 1;
     uint64_t heapAfter = heapBytesInUse();

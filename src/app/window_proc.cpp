@@ -1,14 +1,20 @@
 #include "app/window_proc.h"
 
 #include "app/globals.h"
+#include "app/message_box_prompt.h"
 #include "app/window_geometry.h"
 #include "list/navigation.h"
 #include "pane/chart_pane.h"
 #include "pane/info_panel.h"
+#include "win32/win32_file_system.h"
 
 #include <commctrl.h>
 
 namespace {
+
+void openMarkedRow() {
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+}
 
 // The pane is repainted for whatever row is selected when WM_PAINT comes.
 void invalidateWindow(HWND window) {
@@ -33,11 +39,11 @@ void paintWindow(HWND window) {
 void handleListNotification(HWND window, const NMHDR* header) {
     if (header->hwndFrom != folderList) return;
     if (header->code == NM_DBLCLK) {
-        openSelectedRow();
+        openMarkedRow();
         invalidateWindow(window);
     } else if (header->code == LVN_KEYDOWN) {
         const NMLVKEYDOWN* key = reinterpret_cast<const NMLVKEYDOWN*>(header);
-        if (key->wVKey == VK_RETURN) openSelectedRow();
+        if (key->wVKey == VK_RETURN) openMarkedRow();
         // Before the list moves its selection; the repaint comes after it.
         invalidateWindow(window);
     } else if (header->code == NM_CLICK) {

@@ -4,7 +4,6 @@
 #include "list/rows.h"
 #include "tree/folder_node.h"
 #include "tree/scan.h"
-#include "win32/win32_file_system.h"
 
 #include <commctrl.h>
 
@@ -82,13 +81,13 @@ void failReturnPositionsGrowth(bool fail) {
     growthFails = fail;
 }
 
-void openSelectedRow() {
+void openSelectedRow(FileSystem& fs, DrivePrompt& prompt) {
     FolderNode* node = selectedNode();
     if (!node) return;
     if (node->isDrive) {
         // Shown even when the tree is built already and nothing is scanned.
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-        bool opened = openDrive(win32FileSystem(), node);
+        bool opened = openDrive(fs, prompt, node);
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
         if (!opened) return;
     }

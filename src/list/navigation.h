@@ -1,9 +1,13 @@
 // Moving the list down into a drive or folder and back up through " ..".
 #pragma once
 
-// Opens the marked row: scans a drive when needed, lists the node's children
-// (or, for " ..", the listing one level up) and selects the right row.
-void openSelectedRow();
+class DrivePrompt;
+class FileSystem;
+
+// Opens the marked row: scans a drive from `fs` when needed (asking and
+// telling through `prompt`), lists the node's children (or, for " ..", the
+// listing one level up) and selects the right row.
+void openSelectedRow(FileSystem& fs, DrivePrompt& prompt);
 
 // returnPositions[k] is the row that held the selection mark in the listing
 // at depth k when the user went down from it; slots 0 .. returnDepth-1 are

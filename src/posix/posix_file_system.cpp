@@ -68,13 +68,6 @@ void PosixFileSystem::readVolumeLabel(const char* rootPath, char* label, unsigne
     label[length] = 0;
 }
 
-bool PosixFileSystem::askRetryMissingDrive() {
-    ++prompts;
-    if (retriesLeft == 0) return false;
-    --retriesLeft;
-    return true;
-}
-
 bool PosixFileSystem::isOwnRootPath(const char* path) const {
     char upper = path[0] >= 'a' && path[0] <= 'z' ? static_cast<char>(path[0] - 'a' + 'A') : path[0];
     return upper == letter && path[1] == ':' && path[2] == '\\' && path[3] == 0;

@@ -22,14 +22,9 @@ public:
     PosixFileSystem(const PosixFileSystem&) = delete;
     PosixFileSystem& operator=(const PosixFileSystem&) = delete;
 
-    // "Drive not found" is answered with Retry this many times, then Cancel.
-    void setRetryAnswers(unsigned count) { retriesLeft = count; }
-    unsigned promptsShown() const { return prompts; }
-
     uint32_t logicalDrives() override;
     unsigned driveType(const char* rootPath) override;
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override;
-    bool askRetryMissingDrive() override;
     bool changeFolder(const char* path) override;
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
@@ -53,8 +48,6 @@ private:
     char letter;
     std::string folder;
     unsigned type;
-    unsigned retriesLeft = 0;
-    unsigned prompts = 0;
 
     std::vector<Level> levels;  // the drive's root first, the current folder last
 

@@ -30,8 +30,6 @@ public:
     // Writes the volume label into `label` (room for `size` bytes); leaves it
     // untouched when the volume cannot be read.
     virtual void readVolumeLabel(const char* rootPath, char* label, unsigned size) = 0;
-    // "Drive not found": true to retry, false when the user gives up.
-    virtual bool askRetryMissingDrive() = 0;
 
     // Makes `path` current: a drive's root path, a folder's name, or "..".
     virtual bool changeFolder(const char* path) = 0;

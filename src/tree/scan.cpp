@@ -1,5 +1,6 @@
 #include "tree/scan.h"
 
+#include "tree/drive_prompt.h"
 #include "tree/file_system.h"
 #include "tree/folder_node.h"
 #include "tree/scan_marks.h"
@@ -62,8 +63,9 @@ bool enterNode(FileSystem& fs, const FolderNode* node, int depth, PathIdentities
 }
 
 // Depth-first from the drive's own ".." node, with the root folder current.
-// Ends when every folder is done, a step up fails, or the heap runs out.
-void walkDrive(FileSystem& fs, FolderNode* start) {
+// Ends when every folder is done, a step up fails, or the heap runs out;
+// false only for the last.
+bool walkDrive(FileSystem& fs, FolderNode* start) {
     PathIdentities path;
     FolderNode* node = start;
     int depth = 0;  // of the current directory below the drive's root
@@ -71,18 +73,18 @@ void walkDrive(FileSystem& fs, FolderNode* start) {
         if (enterNode(fs, node, depth, path)) {
             ++depth;
             path.entered(depth);
-            if (!listFolder(fs, node)) return;
+            if (!listFolder(fs, node)) return false;
             if (node->firstChild) {
                 node = node->firstChild;
                 continue;
             }
-            if (!fs.changeFolder("..")) return;
+            if (!fs.changeFolder("..")) return true;
             --depth;
         }
         while (!node->next) {
             FolderNode* parent = node->parent;
-            if (parent->isDrive) return;
-            if (!fs.changeFolder("..")) return;
+            if (parent->isDrive) return true;
+            if (!fs.changeFolder("..")) return true;
             --depth;
             node = parent;
         }
@@ -135,10 +137,10 @@ void rollUpTotals(FolderNode* drive) {
     }
 }
 
-bool openDrive(FileSystem& fs, FolderNode* node) {
+bool openDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* node) {
     if (!node->isDrive || node->scanned) return true;
     while (!fs.changeFolder(node->rootPath)) {
-        if (!fs.askRetryMissingDrive()) return false;
+        if (!prompt.askRetryMissingDrive()) return false;
     }
     if (node->firstChild) {
         releaseChain(node->firstChild);
@@ -146,15 +148,23 @@ bool openDrive(FileSystem& fs, FolderNode* node) {
     }
     node->filesBytes = 0;
     node->subfoldersBytes = 0;
-    bool memoryLeft = listFolder(fs, node);
+    bool complete = listFolder(fs, node);
     // Set before the walk: a fixed drive is never walked twice in a run.
     if (fs.driveType(node->rootPath) != driveTypeRemovable) node->scanned = 1;
     FolderNode* up = newDotDotNode(node);
     if (up) {
         up->next = node->firstChild;
         node->firstChild = up;
-        if (memoryLeft) walkDrive(fs, up);
+        if (complete) complete = walkDrive(fs, up);
+    } else {
+        complete = false;
     }
     rollUpTotals(node);
+    if (!complete) {
+        // Totals that look whole but are not would mislead; reading the
+        // drive again later may find the memory it needs.
+        node->scanned = 0;
+        prompt.tellScanIncomplete();
+    }
     return true;
 }

@@ -2,6 +2,7 @@
 // and the totals of whole trees made by the fixture generator.
 
 #include "../support/fixture_trees.h"
+#include "support/scripted_prompt.h"
 #include "posix/posix_file_system.h"
 #include "tree/drives.h"
 #include "tree/folder_node.h"
@@ -22,6 +23,9 @@
 #include <vector>
 
 namespace {
+
+// No drive here goes missing and no walk runs out of memory.
+ScriptedPrompt noPrompt;
 
 using Totals = std::pair<uint64_t, uint64_t>;  // filesBytes, subfoldersBytes
 using TotalsByPath = std::map<std::string, Totals>;
@@ -146,13 +150,14 @@ TEST_F(PosixDrive, ShowsOneDriveLabelledWithItsFolderName) {
 
 TEST_F(PosixDrive, MissingFolderPromptsUntilCancelAndLeavesDriveAlone) {
     PosixFileSystem fs('Q', (base + "/gone").c_str());
-    fs.setRetryAnswers(2);
+    ScriptedPrompt prompt;
+    prompt.retriesLeft = 2;
     FolderNode* drive = driveOf(fs);
     ASSERT_NE(drive, nullptr);
     std::string before = currentDirectory();
 
-    EXPECT_FALSE(openDrive(fs, drive));
-    EXPECT_EQ(fs.promptsShown(), 3u);
+    EXPECT_FALSE(openDrive(fs, prompt, drive));
+    EXPECT_EQ(prompt.promptsShown, 3);
     EXPECT_EQ(drive->firstChild, nullptr);
     EXPECT_EQ(drive->scanned, 0);
     EXPECT_EQ(currentDirectory(), before);
@@ -167,10 +172,10 @@ TEST_F(PosixDrive, RemovableDriveIsScannedAgainWithTheSameTotals) {
     ASSERT_NE(drive, nullptr);
     EXPECT_STREQ(drive->name, "Q:  ");  // a removable drive's label is not read
 
-    ASSERT_TRUE(openDrive(fs, drive));
+    ASSERT_TRUE(openDrive(fs, noPrompt, drive));
     EXPECT_EQ(drive->scanned, 0);
     TreeTotals first = totalsOf(drive);
-    ASSERT_TRUE(openDrive(fs, drive));
+    ASSERT_TRUE(openDrive(fs, noPrompt, drive));
     EXPECT_EQ(totalsOf(drive).folders, first.folders);
     EXPECT_EQ(first.folders, totalsOf(manifest));
 }
@@ -259,7 +264,7 @@ TEST_F(PosixScan, GeneratedTreeMatchesTheManifestInEveryFolder) {
     PosixFileSystem fs('Q', dir.c_str());
     FolderNode* drive = driveOf(fs);
     ASSERT_NE(drive, nullptr);
-    ASSERT_TRUE(openDrive(fs, drive));
+    ASSERT_TRUE(openDrive(fs, noPrompt, drive));
     EXPECT_EQ(drive->scanned, 1);
     TreeTotals tree = totalsOf(drive);
     EXPECT_EQ(tree.folders, totalsOf(manifest));
@@ -274,7 +279,7 @@ TEST_F(PosixScan, SparseFileOfFiveGiBCountsInFull) {
     PosixFileSystem fs('Q', dir.c_str());
     FolderNode* drive = driveOf(fs);
     ASSERT_NE(drive, nullptr);
-    ASSERT_TRUE(openDrive(fs, drive));
+    ASSERT_TRUE(openDrive(fs, noPrompt, drive));
     TotalsByPath expected{
         {".", {10, 5368709123u}},
         {"big", {5368709120u, 0}},
@@ -291,7 +296,7 @@ TEST_F(PosixScan, LinkLoopsEndWithTheRightTotals) {
     PosixFileSystem fs('Q', dir.c_str());
     FolderNode* drive = driveOf(fs);
     ASSERT_NE(drive, nullptr);
-    ASSERT_TRUE(openDrive(fs, drive));
+    ASSERT_TRUE(openDrive(fs, noPrompt, drive));
     // Links into the path ("up" to the root, "x" and "y" both to a) stay
     // empty; "tob" leads off the path to a/b and is walked like a folder.
     TotalsByPath expected{
@@ -320,9 +325,9 @@ TEST_F(PosixScan, CurrentDirectoryIsTheRootFolderAfterTheScan) {
     PosixFileSystem fs('Q', dir.c_str());
     FolderNode* drive = driveOf(fs);
     ASSERT_NE(drive, nullptr);
-    ASSERT_TRUE(openDrive(fs, drive));
+    ASSERT_TRUE(openDrive(fs, noPrompt, drive));
     EXPECT_EQ(currentDirectory(), dir);
-    ASSERT_TRUE(openDrive(fs, drive));  // fixed and scanned: nothing moves
+    ASSERT_TRUE(openDrive(fs, noPrompt, drive));  // fixed and scanned: nothing moves
     EXPECT_EQ(currentDirectory(), dir);
 }
 
@@ -332,7 +337,7 @@ TEST_F(PosixScan, EmptyRootGivesOneDotDotChildAndZeroCounters) {
     PosixFileSystem fs('Q', dir.c_str());
     FolderNode* drive = driveOf(fs);
     ASSERT_NE(drive, nullptr);
-    ASSERT_TRUE(openDrive(fs, drive));
+    ASSERT_TRUE(openDrive(fs, noPrompt, drive));
     ASSERT_NE(drive->firstChild, nullptr);
     EXPECT_STREQ(drive->firstChild->name, "..");
     EXPECT_EQ(drive->firstChild->next, nullptr);
@@ -364,7 +369,7 @@ TEST_F(PosixScan, ChainLongerThanAnyPathIsWalkedToTheBottom) {
     PosixFileSystem fs('Q', dir.c_str());
     FolderNode* drive = driveOf(fs);
     ASSERT_NE(drive, nullptr);
-    ASSERT_TRUE(openDrive(fs, drive));
+    ASSERT_TRUE(openDrive(fs, noPrompt, drive));
     EXPECT_EQ(drive->subfoldersBytes, levels);
     const FolderNode* node = drive;
     unsigned depth = 0;

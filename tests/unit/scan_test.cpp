@@ -57,7 +57,7 @@ TEST_F(ScanTest, TotalsEveryFolderAndTheDrive) {
     root->folder("Music").file("song", fiveGiB);
 
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     EXPECT_EQ(childNames(q), (std::vector<std::string>{"..", "Docs", "Music"}));
     EXPECT_EQ(q->filesBytes, 1000u);
     EXPECT_EQ(q->subfoldersBytes, 30u + 3u + 4000u + fiveGiB);
@@ -79,7 +79,7 @@ TEST_F(ScanTest, TotalsEveryFolderAndTheDrive) {
 TEST_F(ScanTest, EveryDotDotNodeStaysEmptyAndPointsAtItsFolder) {
     root->folder("A").folder("B").file("f", 7);
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     FolderNode* own = q->firstChild;
     EXPECT_EQ(own->name, dotDotText);  // the shared text, not a copy
     EXPECT_EQ(own->parent, q);
@@ -94,7 +94,7 @@ TEST_F(ScanTest, EveryDotDotNodeStaysEmptyAndPointsAtItsFolder) {
 
 TEST_F(ScanTest, EmptyRootGivesOnlyTheDrivesOwnDotDot) {
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     EXPECT_EQ(childNames(q), (std::vector<std::string>{".."}));
     EXPECT_EQ(q->filesBytes, 0u);
     EXPECT_EQ(q->subfoldersBytes, 0u);
@@ -107,7 +107,7 @@ TEST_F(ScanTest, RootListingThatReportsDotDotGivesTwoDotDotChildren) {
     root->entries.push_back(dotDot);
     root->folder("A").file("f", 5);
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     EXPECT_EQ(childNames(q), (std::vector<std::string>{"..", "..", "A"}));
     EXPECT_EQ(q->subfoldersBytes, 5u);
     EXPECT_EQ(fs.currentPath(), "Q:\\");
@@ -125,7 +125,7 @@ TEST_F(ScanTest, FolderThatCannotBeEnteredKeepsZeroAndTheWalkGoesOn) {
     parent.folder("Later").file("g", 22);
 
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     FolderNode* l = childNamed(q, "Locked");
     EXPECT_EQ(l->firstChild, nullptr);
     EXPECT_EQ(total(l), 0u);
@@ -142,7 +142,7 @@ TEST_F(ScanTest, ListingWithoutAnyFolderEntryIsLeftAtOnce) {
     bare.file("f", 40);
     root->folder("Next").folder("Deeper").file("g", 2);
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     FolderNode* b = childNamed(q, "Bare");
     EXPECT_EQ(b->firstChild, nullptr);
     EXPECT_EQ(b->filesBytes, 40u);
@@ -159,7 +159,7 @@ TEST_F(ScanTest, ListingThatCannotStartGivesNoChildrenAndNoBytes) {
     unlistable.listable = false;
     root->folder("After").file("h", 1);
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     FolderNode* n = childNamed(q, "NoList");
     EXPECT_EQ(n->firstChild, nullptr);
     EXPECT_EQ(total(n), 0u);
@@ -172,7 +172,7 @@ TEST_F(ScanTest, ListingThatStopsEarlyKeepsWhatWasRead) {
     cut.file("b", 2).folder("Lost").file("l", 1000);
     cut.listingStopsAfter = 5;  // ".", "..", "a", "Kept", "b"
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     FolderNode* c = childNamed(q, "Cut");
     EXPECT_EQ(childNames(c), (std::vector<std::string>{"..", "Kept"}));
     EXPECT_EQ(c->filesBytes, 3u);
@@ -188,7 +188,7 @@ TEST_F(ScanTest, FailedStepUpEndsTheWalkButKeepsAndTotalsWhatWasRead) {
     a.folder("NeverReached").file("n", 99);
     root->folder("AlsoNever").file("m", 99);
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     FolderNode* an = childNamed(q, "A");
     EXPECT_EQ(an->filesBytes, 10u);
     EXPECT_EQ(an->subfoldersBytes, 5u);
@@ -203,12 +203,12 @@ TEST_F(ScanTest, FailedStepUpEndsTheWalkButKeepsAndTotalsWhatWasRead) {
 TEST_F(ScanTest, FixedDriveOpenedTwiceTouchesNothing) {
     root->folder("A").file("f", 10);
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     EXPECT_EQ(q->scanned, 1);
     FolderNode* firstTree = q->firstChild;
     ASSERT_TRUE(fs.changeFolder("A"));
     int callsBefore = fs.diskCalls;
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     EXPECT_EQ(fs.diskCalls, callsBefore + 0);
     EXPECT_EQ(fs.currentPath(), "Q:\\A");
     EXPECT_EQ(q->firstChild, firstTree);
@@ -222,7 +222,7 @@ TEST_F(ScanTest, RemovableDriveIsRebuiltWithTheSameTotalsEveryTime) {
     FolderNode* a = drive();
     ASSERT_STREQ(a->name, "A:  ");
     for (int opening = 0; opening < 3; ++opening) {
-        ASSERT_TRUE(openDrive(fs, a));
+        ASSERT_TRUE(openDrive(fs, fs, a));
         EXPECT_EQ(a->scanned, 0);
         EXPECT_EQ(childNames(a), (std::vector<std::string>{"..", "Dir"}));
         EXPECT_EQ(a->filesBytes, 70u);
@@ -232,7 +232,7 @@ TEST_F(ScanTest, RemovableDriveIsRebuiltWithTheSameTotalsEveryTime) {
 
 TEST_F(ScanTest, NodeThatIsNotADriveIsLeftAlone) {
     FolderNode* q = drive();
-    EXPECT_TRUE(openDrive(fs, rootNode));
+    EXPECT_TRUE(openDrive(fs, fs, rootNode));
     EXPECT_EQ(fs.diskCalls, 0);
     EXPECT_EQ(q->firstChild, nullptr);
 }
@@ -242,13 +242,13 @@ TEST_F(ScanTest, MissingDriveAsksUntilCancelAndLeavesTheDriveAsItWas) {
     FolderNode* q = drive();
     fs.drive('Q').present = false;
     fs.promptAnswers = {true, true, false};  // Retry, Retry, Cancel
-    EXPECT_FALSE(openDrive(fs, q));
+    EXPECT_FALSE(openDrive(fs, fs, q));
     EXPECT_EQ(fs.promptsShown, 3);
     EXPECT_EQ(q->firstChild, nullptr);
     EXPECT_EQ(q->scanned, 0);
     EXPECT_EQ(fs.currentPath(), "");
     // The next activation asks again.
-    EXPECT_FALSE(openDrive(fs, q));
+    EXPECT_FALSE(openDrive(fs, fs, q));
     EXPECT_EQ(fs.promptsShown, 4);
 }
 
@@ -261,7 +261,7 @@ TEST_F(ScanTest, RetryAfterTheDriveCameBackScans) {
     fs.whilePromptShown = [this] {
         if (fs.promptsShown == 2) fs.drive('Q').present = true;
     };
-    EXPECT_TRUE(openDrive(fs, q));
+    EXPECT_TRUE(openDrive(fs, fs, q));
     EXPECT_EQ(fs.promptsShown, 2);
     EXPECT_EQ(q->filesBytes, 123u);
     EXPECT_EQ(fs.currentPath(), "Q:\\");
@@ -272,7 +272,7 @@ TEST_F(ScanTest, NameTheCodePageCannotHoldIsEnteredByItsOtherName) {
     odd.file("f", 64);
     root->entry("?????").enterName = "____~KE1";
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     FolderNode* n = childNamed(q, "?????");
     ASSERT_NE(n, nullptr);
     EXPECT_EQ(n->filesBytes, 64u);
@@ -287,7 +287,7 @@ TEST_F(ScanTest, LinkBackToAnAncestorIsNotEntered) {
     b.link("toA", a).link("toRoot", *root).link("toSelf", b);
     b.link("toA2", a);  // two links in one loop
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     FolderNode* bn = childNamed(childNamed(q, "A"), "B");
     for (const char* link : {"toA", "toRoot", "toSelf", "toA2"}) {
         FolderNode* l = childNamed(bn, link);
@@ -304,7 +304,7 @@ TEST_F(ScanTest, LinkToAFolderOffThePathIsFollowed) {
     shared.file("s", 7);
     root->folder("User").link("shortcut", shared);
     FolderNode* q = drive();
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     FolderNode* link = childNamed(childNamed(q, "User"), "shortcut");
     EXPECT_EQ(link->filesBytes, 7u);
     EXPECT_EQ(q->subfoldersBytes, 14u);
@@ -322,7 +322,7 @@ TEST_F(ScanTest, ExhaustedHeapStopsTheWalkWithTheTotalsOfWhatWasRead) {
         FolderNode* q = drive();
         q->scanned = 0;
         failTreeAllocationsAfter(allowed);
-        ASSERT_TRUE(openDrive(fs, q));
+        ASSERT_TRUE(openDrive(fs, fs, q));
         failTreeAllocationsAfter(-1);
         uint64_t sum = 0;
         for (FolderNode* c = q->firstChild; c; c = c->next) sum += total(c);
@@ -331,7 +331,7 @@ TEST_F(ScanTest, ExhaustedHeapStopsTheWalkWithTheTotalsOfWhatWasRead) {
     }
     FolderNode* q = drive();
     q->scanned = 0;
-    ASSERT_TRUE(openDrive(fs, q));
+    ASSERT_TRUE(openDrive(fs, fs, q));
     EXPECT_EQ(total(q), 1111u);
 }
 

@@ -1,10 +1,12 @@
 // List rows and navigation on a real list-view control, with hand-built trees
 // whose drives are already scanned, so opening them touches no disk.
 #include "app/globals.h"
+#include "app/message_box_prompt.h"
 #include "app/startup.h"
 #include "list/navigation.h"
 #include "list/rows.h"
 #include "tree/folder_node.h"
+#include "win32/win32_file_system.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -246,7 +248,7 @@ TEST_F(ListTest, OpeningWithNoMarkedRowDoesNothing) {
     addDrive(root, "C:  ");
     addDrive(root, "D:  ");
     showDrives(root);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(2, rowCount());
     EXPECT_EQ(-1, selectionMark());
     EXPECT_EQ(0, returnDepth);
@@ -267,7 +269,7 @@ TEST_F(ListTest, DownTwiceAndBackUpReselectsTheRowsGoneDownFrom) {
     showDrives(root);
 
     markRow(2);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(1, returnDepth);
     EXPECT_EQ(2, returnPositions[0]);
     std::vector<std::string> driveListing = {" ..", "f0", "f1", "f2", "f3", "f4", "f5", "f6", "f7"};
@@ -277,7 +279,7 @@ TEST_F(ListTest, DownTwiceAndBackUpReselectsTheRowsGoneDownFrom) {
     EXPECT_EQ(drive, selectedNode()->parent);
 
     markRow(5);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(2, returnDepth);
     EXPECT_EQ(5, returnPositions[1]);
     std::vector<std::string> folderListing = {" ..", "deeper", "inner"};
@@ -285,7 +287,7 @@ TEST_F(ListTest, DownTwiceAndBackUpReselectsTheRowsGoneDownFrom) {
     EXPECT_EQ(0, selectionMark());
     EXPECT_EQ(f4, selectedNode()->parent);
 
-    openSelectedRow();  // " .." is marked
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());  // " .." is marked
     EXPECT_EQ(1, returnDepth);
     EXPECT_EQ(driveListing, rowLabels());
     EXPECT_EQ(5, selectionMark());
@@ -294,7 +296,7 @@ TEST_F(ListTest, DownTwiceAndBackUpReselectsTheRowsGoneDownFrom) {
     EXPECT_EQ(UINT(LVIS_SELECTED | LVIS_FOCUSED), readRow(5).state);
 
     markRow(0);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(0, returnDepth);
     std::vector<std::string> drives = {"A:  ", "B:  ", "C:  Data", "D:  ", "E:  "};
     EXPECT_EQ(drives, rowLabels());
@@ -330,23 +332,23 @@ TEST_F(ListTest, SixtyLevelsDownAndBackUp) {
     buildDeepDrive(root, 60);
     showDrives(root);
     markRow(2);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     for (int depth = 0; depth < 60; ++depth) {
         markRow(rowDownAt(depth));
-        openSelectedRow();
+        openSelectedRow(win32FileSystem(), messageBoxPrompt());
         ASSERT_EQ(depth + 2, returnDepth);
         ASSERT_EQ(rowDownAt(depth), returnPositions[depth + 1]);
         ASSERT_EQ(0, selectionMark());
         ASSERT_EQ(depth == 59 ? 1 : 4, rowCount()) << depth;
     }
     for (int depth = 59; depth >= 0; --depth) {
-        openSelectedRow();  // row 0, " .."
+        openSelectedRow(win32FileSystem(), messageBoxPrompt());  // row 0, " .."
         ASSERT_EQ(depth + 1, returnDepth);
         ASSERT_EQ(rowDownAt(depth), selectionMark()) << depth;
         ASSERT_EQ(1, selectedCount());
         markRow(0);
     }
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(0, returnDepth);
     EXPECT_EQ(2, selectionMark());
     EXPECT_EQ(3, rowCount());
@@ -356,13 +358,13 @@ TEST_F(ListTest, ADescentTheHistoryCannotHoldIsRefused) {
     buildDeepDrive(root, 400);
     showDrives(root);
     markRow(0);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     failReturnPositionsGrowth(true);
     int refusedAt = -1;
     for (int depth = 0; depth < 400 && refusedAt < 0; ++depth) {
         int before = returnDepth;
         markRow(rowDownAt(depth));
-        openSelectedRow();
+        openSelectedRow(win32FileSystem(), messageBoxPrompt());
         if (returnDepth == before) refusedAt = before;
     }
     ASSERT_GE(refusedAt, 50);
@@ -370,13 +372,13 @@ TEST_F(ListTest, ADescentTheHistoryCannotHoldIsRefused) {
     EXPECT_EQ(4, rowCount());
     EXPECT_EQ(rowDownAt(refusedAt - 1), selectionMark());
     failReturnPositionsGrowth(false);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(refusedAt + 1, returnDepth);
     EXPECT_EQ(rowDownAt(refusedAt - 1), returnPositions[refusedAt]);
     // All the way back up restores every saved row.
     for (int depth = refusedAt - 1; depth >= 0; --depth) {
         markRow(0);
-        openSelectedRow();
+        openSelectedRow(win32FileSystem(), messageBoxPrompt());
         ASSERT_EQ(depth + 1, returnDepth);
         ASSERT_EQ(rowDownAt(depth), selectionMark()) << depth;
     }
@@ -392,13 +394,13 @@ TEST_F(ListTest, GoingUpScrollsTheSavedRowIntoView) {
     }
     showDrives(root);
     markRow(0);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     markRow(251);  // "d250"
     SendMessageA(folderList, LVM_ENSUREVISIBLE, 251, FALSE);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(2, returnDepth);
     EXPECT_EQ(0, selectionMark());
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(251, selectionMark());
     EXPECT_EQ("d250", readRow(251).label);
     RECT client;
@@ -421,9 +423,9 @@ TEST_F(ListTest, AFolderWithoutChildrenOpensToAWayBackUp) {
     FolderNode* locked = childNamed(drive, "locked");
     showDrives(root);
     markRow(0);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     markRow(1);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(2, returnDepth);
     EXPECT_EQ(std::vector<std::string>{" .."}, rowLabels());
     EXPECT_EQ(0, selectionMark());
@@ -432,11 +434,11 @@ TEST_F(ListTest, AFolderWithoutChildrenOpensToAWayBackUp) {
     EXPECT_EQ(locked, up->parent);
     EXPECT_EQ(locked->firstChild, up);
     EXPECT_EQ(0u, up->filesBytes + up->subfoldersBytes);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(1, returnDepth);
     EXPECT_EQ(1, selectionMark());
     // The second time it opens the same way, with no second ".." node.
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     EXPECT_EQ(up, locked->firstChild);
     EXPECT_EQ(nullptr, up->next);
     EXPECT_EQ(1, rowCount());
@@ -451,9 +453,9 @@ TEST_F(ListTest, AFolderWithoutDotDotGetsOneInFront) {
     addChild(share, "alpha");
     showDrives(root);
     markRow(0);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     markRow(1);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     std::vector<std::string> expected = {" ..", "alpha", "inner"};
     EXPECT_EQ(expected, rowLabels());
     EXPECT_EQ(0, selectionMark());
@@ -468,10 +470,10 @@ TEST_F(ListTest, NoMemoryForTheWayBackUpRefusesTheDescent) {
     addChild(drive, "other");
     showDrives(root);
     markRow(0);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     markRow(1);
     failTreeAllocationsAfter(0);
-    openSelectedRow();
+    openSelectedRow(win32FileSystem(), messageBoxPrompt());
     failTreeAllocationsAfter(-1);
     EXPECT_EQ(1, returnDepth);
     std::vector<std::string> expected = {" ..", "locked", "other"};

@@ -4,6 +4,7 @@
 #include "support/fixture_drives.h"
 
 #include "app/globals.h"
+#include "app/message_box_prompt.h"
 #include "tree/drives.h"
 #include "tree/folder_node.h"
 #include "tree/scan.h"
@@ -41,7 +42,7 @@ struct ScannedDrive {
 
 void expectManifest(char letter) {
     ScannedDrive q(letter);
-    ASSERT_TRUE(openDrive(win32FileSystem(), q.drive));
+    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), q.drive));
     auto expected = readManifest(letter);
     ASSERT_GT(expected.size(), 1u) << "no manifest for " << letter;
     auto found = totalsOf(q.drive);
@@ -60,7 +61,7 @@ TEST(WinScan, GeneratedTreeMatchesTheManifestInEveryFolder) {
 
 TEST(WinScan, SparseFileOfFiveGiBCountsInFull) {
     ScannedDrive s('S');
-    ASSERT_TRUE(openDrive(win32FileSystem(), s.drive));
+    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), s.drive));
     FolderNode* big = childNamed(s.drive, "big");
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(big->filesBytes, 5368709120ull);
@@ -73,7 +74,7 @@ TEST(WinScan, LinkLoopsEndWithTheRightTotals) {
 
 TEST(WinScan, NamesOutsideTheCodePageAreCountedThroughTheirShortNames) {
     ScannedDrive u('U');
-    ASSERT_TRUE(openDrive(win32FileSystem(), u.drive));
+    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), u.drive));
     // "папка" holds 1,000 bytes and a subfolder of 20; "日本" holds 300.
     FolderNode* cyrillic = childNamed(u.drive, "?????");
     FolderNode* japanese = childNamed(u.drive, "??");
@@ -88,7 +89,7 @@ TEST(WinScan, NamesOutsideTheCodePageAreCountedThroughTheirShortNames) {
 
 TEST(WinScan, EmptyRootGivesOnlyTheDrivesOwnDotDot) {
     ScannedDrive e('E');
-    ASSERT_TRUE(openDrive(win32FileSystem(), e.drive));
+    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), e.drive));
     ASSERT_NE(e.drive->firstChild, nullptr);
     EXPECT_EQ(e.drive->firstChild->name, dotDotText);
     EXPECT_EQ(e.drive->firstChild->next, nullptr);
@@ -97,12 +98,12 @@ TEST(WinScan, EmptyRootGivesOnlyTheDrivesOwnDotDot) {
 
 TEST(WinScan, FixedDriveIsScannedOnceAndLeftInItsRoot) {
     ScannedDrive q('Q');
-    ASSERT_TRUE(openDrive(win32FileSystem(), q.drive));
+    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), q.drive));
     EXPECT_EQ(q.drive->scanned, 1);
     EXPECT_EQ(currentDirectory(), "Q:\\");
     FolderNode* tree = q.drive->firstChild;
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
-    ASSERT_TRUE(openDrive(win32FileSystem(), q.drive));
+    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), q.drive));
     EXPECT_EQ(currentDirectory(), "C:\\");
     EXPECT_EQ(q.drive->firstChild, tree);
 }
@@ -110,13 +111,13 @@ TEST(WinScan, FixedDriveIsScannedOnceAndLeftInItsRoot) {
 TEST(WinScan, RemovableDriveReopensToTheSameTreeWithoutGrowingTheHeap) {
     ScannedDrive f('F');
     ASSERT_EQ(GetDriveTypeA("F:\\"), static_cast<UINT>(DRIVE_REMOVABLE));
-    ASSERT_TRUE(openDrive(win32FileSystem(), f.drive));
+    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), f.drive));
     EXPECT_EQ(f.drive->scanned, 0);
     auto first = totalsOf(f.drive);
     ASSERT_GT(first.size(), 3u);
     uint64_t heapAfterFirst = treeHeapBytes();
     for (int opening = 0; opening < 20; ++opening) {
-        ASSERT_TRUE(openDrive(win32FileSystem(), f.drive));
+        ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), f.drive));
         auto again = totalsOf(f.drive);
         ASSERT_EQ(again.size(), first.size());
         for (const auto& [path, totals] : first) {
@@ -127,43 +128,46 @@ TEST(WinScan, RemovableDriveReopensToTheSameTreeWithoutGrowingTheHeap) {
     EXPECT_EQ(treeHeapBytes(), heapAfterFirst);
 }
 
-// Answers the "Drive not found" box from another thread, as the user would:
-// Retry for the first `retries` boxes, then Cancel.
-struct PromptAnswerer {
+// Answers the program's message boxes as the user would, Retry for the
+// first `retries` boxes and then Cancel (or OK). A hook on this thread sees
+// each box as it is activated: no second thread, which qemu-user does not
+// run reliably beside a GUI thread.
+struct BoxAnswerer {
     int retries;
     int boxesSeen = 0;
     std::string text;
     HWND owner = nullptr;
-    HANDLE thread = nullptr;
-    volatile bool done = false;
+    HHOOK hook = nullptr;
+    static BoxAnswerer* active;
 
-    static DWORD WINAPI run(void* self) {
-        auto* a = static_cast<PromptAnswerer*>(self);
-        HWND last = nullptr;
-        while (!a->done) {
-            HWND box = FindWindowA("#32770", "Quorvel 1.0");
-            if (box && box != last && IsWindowVisible(box)) {
-                last = box;
-                ++a->boxesSeen;
-                char text[64] = {};
+    static LRESULT CALLBACK onCbt(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE && active) {
+            HWND box = reinterpret_cast<HWND>(wParam);
+            char className[16] = {};
+            GetClassNameA(box, className, sizeof className);
+            if (std::strcmp(className, "#32770") == 0) {
+                ++active->boxesSeen;
+                char text[256] = {};
                 GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                a->text = text;
-                a->owner = GetWindow(box, GW_OWNER);
-                PostMessageA(box, WM_COMMAND, a->boxesSeen <= a->retries ? IDRETRY : IDCANCEL, 0);
+                active->text = text;
+                active->owner = GetWindow(box, GW_OWNER);
+                WPARAM answer = active->boxesSeen <= active->retries ? IDRETRY : IDCANCEL;
+                if (!GetDlgItem(box, IDCANCEL)) answer = IDOK;
+                PostMessageA(box, WM_COMMAND, answer, 0);
             }
-            Sleep(20);
         }
-        return 0;
+        return CallNextHookEx(nullptr, code, wParam, lParam);
     }
-    explicit PromptAnswerer(int retryCount) : retries(retryCount) {
-        thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    explicit BoxAnswerer(int retryCount) : retries(retryCount) {
+        active = this;
+        hook = SetWindowsHookExA(WH_CBT, onCbt, nullptr, GetCurrentThreadId());
     }
-    ~PromptAnswerer() {
-        done = true;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
+    ~BoxAnswerer() {
+        UnhookWindowsHookEx(hook);
+        active = nullptr;
     }
 };
+BoxAnswerer* BoxAnswerer::active = nullptr;
 
 TEST(WinScan, MissingDriveAsksWithRetryAndCancelAndGivesTheFocusBack) {
     mainWindow = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200,
@@ -174,8 +178,8 @@ TEST(WinScan, MissingDriveAsksWithRetryAndCancelAndGivesTheFocusBack) {
     ScannedDrive m('M');
     SetCurrentDirectoryA("C:\\");
     {
-        PromptAnswerer answerer(2);
-        EXPECT_FALSE(openDrive(win32FileSystem(), m.drive));
+        BoxAnswerer answerer(2);
+        EXPECT_FALSE(openDrive(win32FileSystem(), messageBoxPrompt(), m.drive));
         EXPECT_EQ(answerer.boxesSeen, 3);
         EXPECT_EQ(answerer.text, "Drive not found");
         EXPECT_EQ(answerer.owner, mainWindow);

@@ -3,6 +3,7 @@
 // that cannot start or stop early, and a failed step up.
 #pragma once
 
+#include "tree/drive_prompt.h"
 #include "tree/file_system.h"
 
 #include <cstdint>
@@ -39,7 +40,7 @@ struct MemoryFolder {
     MemoryEntry& entry(const std::string& name);
 };
 
-class MemoryFileSystem : public FileSystem {
+class MemoryFileSystem : public FileSystem, public DrivePrompt {
 public:
     struct Drive {
         unsigned type = 3;  // fixed
@@ -58,6 +59,7 @@ public:
     std::vector<bool> promptAnswers;  // true = Retry; consumed in order
     std::function<void()> whilePromptShown;  // what the user does meanwhile
     int promptsShown = 0;
+    int incompleteNotices = 0;             // "totals are incomplete" told
     int labelsRead = 0;
     std::vector<std::string> labelReadFor;
     int diskCalls = 0;                // listing and folder changes
@@ -66,6 +68,7 @@ public:
     unsigned driveType(const char* rootPath) override;
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override;
     bool askRetryMissingDrive() override;
+    void tellScanIncomplete() override { ++incompleteNotices; }
     bool changeFolder(const char* path) override;
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
