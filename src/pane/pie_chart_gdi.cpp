@@ -5,9 +5,16 @@
 
 namespace {
 
-void drawWedge(HDC dc, const PieGeometry& pie, HBRUSH brush, PiePoint from, PiePoint to) {
+// A share shown alone is an ellipse: Pie with its two points on one ray
+// would draw the same disc, but with a radius outlined across it.
+void drawShare(HDC dc, const PieGeometry& pie, const PieWedge& wedge, HBRUSH brush) {
     SelectObject(dc, brush);
-    Pie(dc, pie.left, pie.top, pie.right, pie.bottom, from.x, from.y, to.x, to.y);
+    if (wedge.wholeDisc) {
+        Ellipse(dc, pie.left, pie.top, pie.right, pie.bottom);
+        return;
+    }
+    Pie(dc, pie.left, pie.top, pie.right, pie.bottom, wedge.from.x, wedge.from.y, wedge.to.x,
+        wedge.to.y);
 }
 
 }  // namespace
@@ -16,9 +23,9 @@ void drawPieChart(HDC dc, int left, int top, int width, int height,
                   double currentFraction, double filesFraction) {
     PieGeometry pie = computePieGeometry(left, top, width, height, currentFraction, filesFraction);
     SelectObject(dc, outlinePen);
-    // Green, white, blue: a wedge that came out as a whole disc is covered
-    // by those drawn after it.
-    if (pie.drawGreen) drawWedge(dc, pie, paletteGreen, pie.points[0], pie.points[1]);
-    if (pie.drawWhite) drawWedge(dc, pie, paletteWhite, pie.points[1], pie.points[2]);
-    if (pie.drawBlue) drawWedge(dc, pie, paletteBlue, pie.points[2], pie.points[0]);
+    // Green, white, blue. The wedges only meet at their edges, so the order
+    // decides no more than which outline lies on top.
+    if (pie.drawGreen) drawShare(dc, pie, pie.wedges[pieGreen], paletteGreen);
+    if (pie.drawWhite) drawShare(dc, pie, pie.wedges[pieWhite], paletteWhite);
+    if (pie.drawBlue) drawShare(dc, pie, pie.wedges[pieBlue], paletteBlue);
 }

@@ -1,36 +1,47 @@
 #include "pane/pie_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-// A point about 1000 pixels from the centre: only its direction matters to
-// the wedge drawing. The cast truncates toward zero in every rounding mode.
+// Radial points lie this far from the centre: only their direction matters
+// to the wedge drawing.
+const double radialDistance = 1000.0;
+
+// A point about 1000 pixels from the centre in the direction `angle`. The
+// cast truncates toward zero in every rounding mode.
 PiePoint radialPoint(int32_t centerX, int32_t centerY, double angle) {
-    return PiePoint{centerX - static_cast<int32_t>(-1000.0 * std::cos(angle)),
-                    centerY - static_cast<int32_t>(-1000.0 * std::sin(angle))};
+    return PiePoint{centerX - static_cast<int32_t>(-radialDistance * std::cos(angle)),
+                    centerY - static_cast<int32_t>(-radialDistance * std::sin(angle))};
 }
 
-bool samePoint(PiePoint a, PiePoint b) {
-    return a.x == b.x && a.y == b.y;
+// The rim gap below which the wedge drawing may see one direction (Wine's
+// Pie makes a whole disc of wedges up to about 2 pixels wide at the rim),
+// plus what truncating the two radial points can turn their directions by
+// (each may lie 1.4 pixels off its ray, 1000 pixels out).
+double minimumWedgeAngle(int32_t width, int32_t height) {
+    double radius = std::min(width, height) / 2.0;
+    if (radius <= 0.0) return 2 * pieTurn;  // no disc: nothing is narrow enough
+    return pieMinimumRimPixels / radius + 3.0 / radialDistance;
 }
 
-// Equal start and end points make a whole disc; one pixel off makes a
-// hairline wedge instead.
-void nudgeIfSame(PiePoint fixed, PiePoint& moved) {
-    if (samePoint(fixed, moved)) {
-        moved.x += 1;
-        moved.y += 1;
-    }
+// The share shown alone when none is wide enough: the largest, the first of
+// equals in drawing order.
+int largestShare(const double shares[3]) {
+    int largest = pieGreen;
+    for (int k = pieWhite; k <= pieBlue; ++k)
+        if (shares[k] > shares[largest]) largest = k;
+    return largest;
 }
 
 }  // namespace
 
 PieGeometry computePieGeometry(int32_t left, int32_t top, int32_t width, int32_t height,
                                double currentFraction, double filesFraction) {
-    PieGeometry pie;
+    PieGeometry pie = {};
     // Held as a double in memory: on the 32-bit x87 unit the sum would stay
-    // in 80 bits, and 2/3 + 1/3 would then compare below 1.0 and draw blue.
+    // in 80 bits, and 2/3 + 1/3 would then come out a hair below 1.0.
     volatile double heldSum = currentFraction + filesFraction;
     double sum = heldSum;
     pie.left = left;
@@ -40,20 +51,46 @@ PieGeometry computePieGeometry(int32_t left, int32_t top, int32_t width, int32_t
     pie.centerX = left + width / 2;
     pie.centerY = top + height / 2;
 
+    pie.shares[pieGreen] = currentFraction;
+    pie.shares[pieWhite] = filesFraction;
+    pie.shares[pieBlue] = sum < 1.0 ? 1.0 - sum : 0.0;
+
     pie.angles[0] = -((0.25 - 0.5 * sum) * pieTurn);
     pie.angles[1] = pie.angles[0] - currentFraction * pieTurn;
     pie.angles[2] = pie.angles[1] - filesFraction * pieTurn;
     for (int k = 0; k < 3; ++k)
         pie.points[k] = radialPoint(pie.centerX, pie.centerY, pie.angles[k]);
 
-    // In this order, each test seeing what the one before left.
-    nudgeIfSame(pie.points[0], pie.points[1]);
-    nudgeIfSame(pie.points[1], pie.points[2]);
-    nudgeIfSame(pie.points[2], pie.points[0]);
+    // A share of 0 is never drawn; a sliver that the wedge drawing would
+    // take for a whole disc is not drawn either, and sums a rounding step
+    // off 1.0 leave blue such a sliver.
+    pie.minimumAngle = minimumWedgeAngle(width, height);
+    bool shown[3];
+    int shownCount = 0;
+    for (int k = 0; k < 3; ++k) {
+        shown[k] = pie.shares[k] > 0.0 && pie.shares[k] * pieTurn >= pie.minimumAngle;
+        if (shown[k]) ++shownCount;
+    }
+    if (shownCount == 0) {
+        int largest = largestShare(pie.shares);
+        shown[largest] = pie.shares[largest] > 0.0;
+        shownCount = shown[largest] ? 1 : 0;
+    }
 
-    pie.drawGreen = currentFraction > 0.0;
-    pie.drawWhite = filesFraction > 0.0;
-    // No tolerance: a sum one rounding step under 1.0 still draws blue.
-    pie.drawBlue = sum < 1.0;
+    // Each shown wedge runs on to the start of the next shown one, so a
+    // skipped sliver joins the wedge before it instead of leaving a gap.
+    // Both edges of such a wedge are at least the minimum angle apart either
+    // way round, so no two coincide.
+    for (int k = 0; k < 3; ++k) {
+        if (!shown[k]) continue;
+        int next = (k + 1) % 3;
+        while (!shown[next]) next = (next + 1) % 3;
+        pie.wedges[k].wholeDisc = shownCount == 1;
+        pie.wedges[k].from = pie.points[k];
+        pie.wedges[k].to = pie.points[next];
+    }
+    pie.drawGreen = shown[pieGreen];
+    pie.drawWhite = shown[pieWhite];
+    pie.drawBlue = shown[pieBlue];
     return pie;
 }
