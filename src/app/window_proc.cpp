@@ -55,6 +55,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
         paintWindow(window);
         return 0;
+    case WM_SETFOCUS:
+        // Activation focuses the main window itself; the keys belong to the list.
+        if (folderList) SetFocus(folderList);
+        return 0;
     case WM_CLOSE:
         // The window is not destroyed: the process ending takes it away.
         PostQuitMessage(0);

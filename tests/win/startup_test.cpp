@@ -206,6 +206,24 @@ TEST_F(StartupTest, OnlyEnterOpensFromTheKeyboard) {
     EXPECT_EQ(2, returnPositions[0]);
 }
 
+TEST_F(StartupTest, FocusGivenToTheMainWindowGoesToTheList) {
+    ShowWindow(mainWindow, SW_SHOW);
+    SetFocus(mainWindow);
+    EXPECT_EQ(folderList, GetFocus());
+
+    // Activation, as after switching to another program and back.
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, appInstance, nullptr);
+    ASSERT_TRUE(other);
+    SetActiveWindow(other);
+    EXPECT_NE(folderList, GetFocus());
+    SetActiveWindow(mainWindow);
+    EXPECT_EQ(mainWindow, GetActiveWindow());
+    EXPECT_EQ(folderList, GetFocus());
+    DestroyWindow(other);
+    ShowWindow(mainWindow, SW_HIDE);
+}
+
 TEST_F(StartupTest, CloseEndsTheLoopWithZeroAndKeepsTheWindow) {
     PostMessageA(mainWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, runMessageLoop());
