@@ -40,7 +40,8 @@ void handleListNotification(HWND window, const NMHDR* header) {
         if (key->wVKey == VK_RETURN) openSelectedRow();
         // Before the list moves its selection; the repaint comes after it.
         invalidateWindow(window);
-    } else if (header->code == NM_CLICK) {
+    } else if (header->code == NM_CLICK || header->code == NM_RCLICK) {
+        // A right click moves the selection too; the pane has to follow it.
         invalidateWindow(window);
     }
 }
