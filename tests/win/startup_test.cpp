@@ -218,7 +218,7 @@ bool wholeWindowInvalidated() {
 }
 
 TEST_F(StartupTest, LeftAndRightClicksInTheListRepaintTheWholeWindow) {
-    // A hidden window collects no update region.
+    // Shown, as in the program, so that an update region is kept for it.
     ShowWindow(mainWindow, SW_SHOWNOACTIVATE);
     addDriveRows();
     ValidateRect(mainWindow, nullptr);
