@@ -46,7 +46,8 @@ void handleListNotification(HWND window, const NMHDR* header) {
         if (key->wVKey == VK_RETURN) openMarkedRow();
         // Before the list moves its selection; the repaint comes after it.
         invalidateWindow(window);
-    } else if (header->code == NM_CLICK) {
+    } else if (header->code == NM_CLICK || header->code == NM_RCLICK) {
+        // A right click moves the selection too; the pane has to follow it.
         invalidateWindow(window);
     }
 }
@@ -60,6 +61,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_PAINT:
         paintWindow(window);
+        return 0;
+    case WM_SETFOCUS:
+        // Activation focuses the main window itself; the keys belong to the list.
+        if (folderList) SetFocus(folderList);
         return 0;
     case WM_CLOSE:
         // The window is not destroyed: the process ending takes it away.

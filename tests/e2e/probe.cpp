@@ -1,7 +1,7 @@
 // Reads facts about a running Quorvel for the end-to-end script. Run it with
 // wine in the same prefix while Quorvel.exe is up:
-//   probe window       "rect L T W H", "client L T W H" (screen pixels) and
-//                      "title TEXT" of the main window
+//   probe window       "rect L T W H", "client L T W H" (screen pixels),
+//                      "title TEXT" and "minimised 0|1" of the main window
 //   probe rows         "count N", "mark M", then one line per row:
 //                      row<TAB>index<TAB>image<TAB>state (hex)<TAB>label
 //   probe rowrect N    left top width height of row N (screen pixels)
@@ -11,6 +11,8 @@
 //   probe button TEXT  the centre "X Y" of that button of the box (screen pixels)
 //   probe focus        "list" when the list has the keyboard focus of
 //                      Quorvel's thread, else "other CLASS"
+//   probe minimise     asks the main window to minimise and probe restore to
+//   probe restore      come back, as its title-bar buttons do (WM_SYSCOMMAND)
 // Exit code 0; 1 when the window, row or box is not there; 2 on a wrong command.
 #include <windows.h>
 #include <commctrl.h>
@@ -111,7 +113,14 @@ int probeWindow() {
     char title[256] = {};
     GetWindowTextA(main, title, sizeof title);
     std::printf("title %s\n", title);
+    std::printf("minimised %d\n", IsIconic(main) ? 1 : 0);
     return 0;
+}
+
+int postSystemCommand(WPARAM command) {
+    HWND main = findMainWindow();
+    if (!main) return saysNo("window");
+    return PostMessageA(main, WM_SYSCOMMAND, command, 0) ? 0 : 1;
 }
 
 int probeRows() {
@@ -246,9 +255,12 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "rows") == 0) return probeRows();
     if (argc == 2 && std::strcmp(argv[1], "box") == 0) return probeBox();
     if (argc == 2 && std::strcmp(argv[1], "focus") == 0) return probeFocus();
+    if (argc == 2 && std::strcmp(argv[1], "minimise") == 0) return postSystemCommand(SC_MINIMIZE);
+    if (argc == 2 && std::strcmp(argv[1], "restore") == 0) return postSystemCommand(SC_RESTORE);
     if (argc == 3 && std::strcmp(argv[1], "button") == 0) return probeButton(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "rowrect") == 0) return probeRowRect(std::atoi(argv[2]), LVIR_BOUNDS);
     if (argc == 3 && std::strcmp(argv[1], "iconrect") == 0) return probeRowRect(std::atoi(argv[2]), LVIR_ICON);
-    std::fprintf(stderr, "usage: probe window | rows | rowrect N | iconrect N | box | button TEXT | focus\n");
+    std::fprintf(stderr, "usage: probe window | rows | rowrect N | iconrect N | box | button TEXT | focus"
+                         " | minimise | restore\n");
     return 2;
 }

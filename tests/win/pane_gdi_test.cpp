@@ -88,6 +88,17 @@ public:
         return found;
     }
 
+    // How many pixels of the rectangle differ from `other`'s; the first one
+    // found (row by row) goes to `first`.
+    int differences(const Canvas& other, int left, int top, int right, int bottom, POINT& first) const {
+        GdiFlush();
+        int found = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                if (pixel(x, y) != other.pixel(x, y) && found++ == 0) first = POINT{x, y};
+        return found;
+    }
+
 private:
     COLORREF pixel(int x, int y) const {
         uint32_t bgr = bits_[y * width_ + x];
@@ -324,6 +335,61 @@ TEST_F(PaneGdiTest, ChartForAFolderRow) {
     const COLORREF swatches[3] = {green, blue, white};
     for (int i = 0; i < 3; ++i)
         EXPECT_PIXEL(canvas, 420 + h, layout.entries[i].y + h / 2, swatches[i]);
+}
+
+// The legend's six text lines, pixel for pixel against the same texts
+// drawn with TextOutA where each belongs: a count beside the wrong label,
+// a wrong count or a cut 64-bit count fails.
+struct LegendCase {
+    const char* what;
+    uint64_t filesBytes, selectedBytes, restBytes;
+    const char* counts[3];  // green, blue, white
+};
+
+const LegendCase legendCases[] = {
+    {"the worked example", 100, 300, 600, {"300 byte(s)", "600 byte(s)", "100 byte(s)"}},
+    {"5 GiB of files", 5368709120ull, 300, 600,
+     {"300 byte(s)", "600 byte(s)", "5368709120 byte(s)"}},
+    {"counts past 32 bits in the folders", 100, 4294967596ull, 5368709120ull,
+     {"4294967596 byte(s)", "5368709120 byte(s)", "100 byte(s)"}},
+};
+
+TEST_F(PaneGdiTest, LegendTextsBesideTheirSwatches) {
+    const char* labels[3] = {"The current folder", "The rest of folders", "Files"};
+    TEXTMETRICA metrics;
+    GetTextMetricsA(canvas.dc(), &metrics);
+    const int h = metrics.tmHeight;                // the text lines, in the paint's DC
+    const int entryStep = 3 * windowLineHeight();  // the entries, in the window's font
+    const int legendX = 420, textX = legendX + 2 * h + 4;
+    // Right of the swatches down to the pane's bottom: only legend text lies there.
+    const int areaLeft = legendX + 2 * h;
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+
+    for (const LegendCase& c : legendCases) {
+        SCOPED_TRACE(c.what);
+        listed = makeNode(nullptr, c.filesBytes, c.selectedBytes + c.restBytes);
+        selected = makeNode(&listed, 0, c.selectedBytes);
+        showSelected(&selected);
+        canvas.fill(sentinel);
+        paintWhole();
+
+        Canvas expected{clientWidth, clientHeight};
+        ASSERT_TRUE(expected.ready());
+        expected.fill(face);
+        SetBkMode(expected.dc(), TRANSPARENT);
+        SetTextColor(expected.dc(), GetSysColor(COLOR_BTNTEXT));
+        for (int i = 0; i < 3; ++i) {
+            const int y = paneTop + 10 + i * entryStep;
+            TextOutA(expected.dc(), textX, y, labels[i], lstrlenA(labels[i]));
+            TextOutA(expected.dc(), textX, y + h, c.counts[i], lstrlenA(c.counts[i]));
+        }
+        ASSERT_GT(expected.count(GetSysColor(COLOR_BTNTEXT), areaLeft, paneTop, clientWidth, clientHeight),
+                  0);
+
+        POINT first{-1, -1};
+        EXPECT_EQ(canvas.differences(expected, areaLeft, paneTop, clientWidth, clientHeight, first), 0)
+            << "first at (" << first.x << ", " << first.y << ")";
+    }
 }
 
 TEST_F(PaneGdiTest, ChartForADotDotRowHasNoGreen) {

@@ -206,6 +206,55 @@ TEST_F(StartupTest, OnlyEnterOpensFromTheKeyboard) {
     EXPECT_EQ(2, returnPositions[0]);
 }
 
+// Whether the main window is marked for repainting all over, the erase
+// requested; the mark is taken away again for the next check.
+bool wholeWindowInvalidated() {
+    RECT update = {};
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    bool marked = GetUpdateRect(mainWindow, &update, FALSE) && EqualRect(&update, &client);
+    ValidateRect(mainWindow, nullptr);
+    return marked;
+}
+
+TEST_F(StartupTest, LeftAndRightClicksInTheListRepaintTheWholeWindow) {
+    // Shown, as in the program, so that an update region is kept for it.
+    ShowWindow(mainWindow, SW_SHOWNOACTIVATE);
+    addDriveRows();
+    ValidateRect(mainWindow, nullptr);
+    ASSERT_FALSE(wholeWindowInvalidated());
+
+    EXPECT_EQ(0, sendListNotification(folderList, NM_RCLICK));
+    EXPECT_TRUE(wholeWindowInvalidated());
+    EXPECT_EQ(0, sendListNotification(folderList, NM_CLICK));
+    EXPECT_TRUE(wholeWindowInvalidated());
+    // Other codes and other senders leave the window as it is.
+    EXPECT_EQ(0, sendListNotification(folderList, LVN_ITEMCHANGED));
+    EXPECT_FALSE(wholeWindowInvalidated());
+    EXPECT_EQ(0, sendListNotification(mainWindow, NM_RCLICK));
+    EXPECT_FALSE(wholeWindowInvalidated());
+    EXPECT_EQ(0, returnDepth);
+    ShowWindow(mainWindow, SW_HIDE);
+}
+
+TEST_F(StartupTest, FocusGivenToTheMainWindowGoesToTheList) {
+    ShowWindow(mainWindow, SW_SHOW);
+    SetFocus(mainWindow);
+    EXPECT_EQ(folderList, GetFocus());
+
+    // Activation, as after switching to another program and back.
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, appInstance, nullptr);
+    ASSERT_TRUE(other);
+    SetActiveWindow(other);
+    EXPECT_NE(folderList, GetFocus());
+    SetActiveWindow(mainWindow);
+    EXPECT_EQ(mainWindow, GetActiveWindow());
+    EXPECT_EQ(folderList, GetFocus());
+    DestroyWindow(other);
+    ShowWindow(mainWindow, SW_HIDE);
+}
+
 TEST_F(StartupTest, CloseEndsTheLoopWithZeroAndKeepsTheWindow) {
     PostMessageA(mainWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, runMessageLoop());
