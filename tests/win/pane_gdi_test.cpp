@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/canvas.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -25,7 +27,7 @@ const int clientWidth = 800;
 const int clientHeight = 600;
 const int paneTop = clientHeight / 3;
 
-const COLORREF sentinel = RGB(1, 2, 3);
+const COLORREF sentinel = canvasSentinel;
 const COLORREF green = RGB(0, 255, 0);
 const COLORREF white = RGB(255, 255, 255);
 const COLORREF blue = RGB(0, 0, 255);
@@ -38,79 +40,7 @@ std::string colourName(COLORREF c) {
     return text;
 }
 
-// A memory DC over a top-down 32-bit DIB section whose bits are read directly.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<uint32_t*>(bits);
-        previous_ = SelectObject(dc_, bitmap_);
-        fill(sentinel);
-    }
-    ~Canvas() {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
 
-    bool ready() const { return dc_ && bits_; }
-    HDC dc() const { return dc_; }
-
-    void fill(COLORREF c) {
-        GdiFlush();
-        uint32_t pixel = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-        for (int i = 0; i < width_ * height_; ++i) bits_[i] = pixel;
-    }
-
-    COLORREF at(int x, int y) const {
-        GdiFlush();
-        return pixel(x, y);
-    }
-
-    // How many pixels of the rectangle have colour `c`.
-    int count(COLORREF c, int left, int top, int right, int bottom) const {
-        GdiFlush();
-        int found = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                if (pixel(x, y) == c) ++found;
-        return found;
-    }
-
-    // How many pixels of the rectangle differ from `other`'s; the first one
-    // found (row by row) goes to `first`.
-    int differences(const Canvas& other, int left, int top, int right, int bottom, POINT& first) const {
-        GdiFlush();
-        int found = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                if (pixel(x, y) != other.pixel(x, y) && found++ == 0) first = POINT{x, y};
-        return found;
-    }
-
-private:
-    COLORREF pixel(int x, int y) const {
-        uint32_t bgr = bits_[y * width_ + x];
-        return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
-    }
-
-    int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    uint32_t* bits_ = nullptr;
-};
 
 #define EXPECT_PIXEL(canvas, x, y, colour) \
     EXPECT_EQ(colourName((canvas).at(x, y)), colourName(colour)) << "at (" << (x) << ", " << (y) << ")"

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/canvas.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -27,48 +29,6 @@ const uint32_t green = 0x00FF00;
 const uint32_t white = 0xFFFFFF;
 const uint32_t blue = 0x0000FF;
 const uint32_t black = 0x000000;
-
-// A memory DC over a top-down 32-bit DIB section whose bits are read directly.
-class Canvas {
-public:
-    Canvas() {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = canvasSide;
-        info.bmiHeader.biHeight = -canvasSide;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<uint32_t*>(bits);
-        previous_ = SelectObject(dc_, bitmap_);
-    }
-    ~Canvas() {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    bool ready() const { return dc_ && bits_; }
-    HDC dc() const { return dc_; }
-
-    void clear() {
-        GdiFlush();
-        for (int i = 0; i < canvasSide * canvasSide; ++i) bits_[i] = sentinel;
-    }
-
-    uint32_t at(int x, int y) const { return bits_[y * canvasSide + x] & 0xFFFFFF; }
-
-private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    uint32_t* bits_ = nullptr;
-};
 
 // What a drawn pie holds: the pixels of each colour, where each colour's
 // pixels lie on average, the unpainted ones inside the rim, and any pixel of
@@ -91,7 +51,7 @@ PieCount countPie(const Canvas& canvas) {
     PieCount count;
     for (int y = 0; y < canvasSide; ++y) {
         for (int x = 0; x < canvasSide; ++x) {
-            uint32_t p = canvas.at(x, y);
+            uint32_t p = canvas.raw(x, y);
             double dx = x + 0.5 - centre, dy = y + 0.5 - centre;
             bool wellInside = std::sqrt(dx * dx + dy * dy) < radius - 2;
             int k = 0;
@@ -169,12 +129,12 @@ protected:
     }
 
     PieCount draw(double current, double files) {
-        canvas.clear();
+        canvas.fill(canvasSentinel);
         drawPieChart(canvas.dc(), boxLeft, boxLeft, boxSide, boxSide, current, files);
         return countPie(canvas);
     }
 
-    Canvas canvas;
+    Canvas canvas{canvasSide, canvasSide};
 };
 
 TEST_F(PieSharesTest, EachColourCoversItsShare) {
