@@ -310,8 +310,9 @@ TEST_F(ScanTest, LinkToAFolderOffThePathIsFollowed) {
     EXPECT_EQ(q->subfoldersBytes, 14u);
 }
 
-// Running out of memory stops the walk as a failed step up does; whatever
-// was read is kept and totalled, and nothing crashes.
+// Running out of memory stops the walk; whatever was read is kept and
+// totalled, nothing crashes, the user is told, and the drive (fixed here)
+// stays unscanned so that the next opening reads it again.
 TEST_F(ScanTest, ExhaustedHeapStopsTheWalkWithTheTotalsOfWhatWasRead) {
     root->file("top", 1);
     MemoryFolder& a = root->folder("A");
@@ -321,6 +322,7 @@ TEST_F(ScanTest, ExhaustedHeapStopsTheWalkWithTheTotalsOfWhatWasRead) {
     for (long allowed = 0; allowed < 12; ++allowed) {
         FolderNode* q = drive();
         q->scanned = 0;
+        int noticesBefore = fs.incompleteNotices;
         failTreeAllocationsAfter(allowed);
         ASSERT_TRUE(openDrive(fs, fs, q));
         failTreeAllocationsAfter(-1);
@@ -328,11 +330,24 @@ TEST_F(ScanTest, ExhaustedHeapStopsTheWalkWithTheTotalsOfWhatWasRead) {
         for (FolderNode* c = q->firstChild; c; c = c->next) sum += total(c);
         EXPECT_EQ(q->subfoldersBytes, sum) << allowed;
         EXPECT_LE(total(q), 1111u) << allowed;
+        bool told = fs.incompleteNotices == noticesBefore + 1;
+        EXPECT_EQ(fs.incompleteNotices - noticesBefore, told ? 1 : 0) << allowed;
+        EXPECT_EQ(q->scanned, told ? 0 : 1) << allowed;
+        if (total(q) < 1111u) EXPECT_TRUE(told) << allowed;
+        if (allowed == 0) EXPECT_TRUE(told);
     }
+    // Unscanned after a short walk: opened again, it is read in full.
     FolderNode* q = drive();
     q->scanned = 0;
+    failTreeAllocationsAfter(3);
+    ASSERT_TRUE(openDrive(fs, fs, q));
+    failTreeAllocationsAfter(-1);
+    EXPECT_EQ(q->scanned, 0);
+    int notices = fs.incompleteNotices;
     ASSERT_TRUE(openDrive(fs, fs, q));
     EXPECT_EQ(total(q), 1111u);
+    EXPECT_EQ(q->scanned, 1);
+    EXPECT_EQ(fs.incompleteNotices, notices);
 }
 
 TEST(RollUpTotals, SumsAHandBuiltTreePostOrder) {
