@@ -8,12 +8,16 @@
 #include "tree/drives.h"
 #include "tree/folder_node.h"
 #include "tree/scan.h"
+#include "win32/plain_name.h"
 #include "win32/win32_file_system.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -85,6 +89,122 @@ TEST(WinScan, NamesOutsideTheCodePageAreCountedThroughTheirShortNames) {
     EXPECT_EQ(japanese->filesBytes, 300u);
     EXPECT_EQ(u.drive->filesBytes, 4u);
     EXPECT_EQ(u.drive->subfoldersBytes, 1320u);
+}
+
+// The files of a fixture drive as its maker wrote them: "SIZE<TAB>PATH".
+std::vector<std::pair<uint64_t, std::string>> readFileList(char letter) {
+    std::vector<std::pair<uint64_t, std::string>> files;
+    char name[64];
+    std::snprintf(name, sizeof name, "C:\\fixtures\\%c.files", letter);
+    FILE* in = std::fopen(name, "r");
+    if (!in) return files;
+    char line[1024];
+    while (std::fgets(line, sizeof line, in)) {
+        char* tab = std::strchr(line, '\t');
+        if (!tab) continue;
+        std::string path(tab + 1);
+        if (!path.empty() && path.back() == '\n') path.pop_back();
+        files.emplace_back(std::strtoull(line, nullptr, 10), path);
+    }
+    std::fclose(in);
+    return files;
+}
+
+// Every folder node below `node` but ".." nodes, by path ('/' between names).
+void collectFolders(const FolderNode* node, const std::string& path,
+                    std::map<std::string, const FolderNode*>& out) {
+    for (const FolderNode* c = node->firstChild; c; c = c->next) {
+        if (std::strcmp(c->name, "..") == 0) continue;
+        std::string childPath = path.empty() ? c->name : path + "/" + c->name;
+        out[childPath] = c;
+        collectFolders(c, childPath, out);
+    }
+}
+
+std::string folderOf(const std::string& file) {
+    size_t slash = file.rfind('/');
+    return slash == std::string::npos ? "" : file.substr(0, slash);
+}
+
+bool isBelow(const std::string& path, const std::string& folder) {
+    return path.compare(0, folder.size() + 1, folder + "/") == 0;
+}
+
+// Folders named as other systems name them. Those with a device name and no
+// short name, or whose short name still holds a character the path rules
+// rewrite, cannot be entered at all; all others are, by the name that leads
+// to them, and every byte in them is counted once.
+TEST(WinScan, NamesThePathRulesRewriteAreCountedExactlyOrLeftUnentered) {
+    ScannedDrive h('H');
+    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), h.drive));
+    EXPECT_EQ(currentDirectory(), "H:\\");
+    auto files = readFileList('H');
+    ASSERT_EQ(files.size(), 37u);
+    std::map<std::string, const FolderNode*> folders;
+    collectFolders(h.drive, "", folders);
+
+    const std::set<std::string> unenterable = {"nul.txt", "con.d", "aux.x", "com1.y", "nul", "NUL.TXT",
+                                               "co:lon", "x\\y", "tab\tname", "plain/nul.txt", "plain/x\\y"};
+    std::set<std::string> notEntered;
+    for (const auto& [path, node] : folders)
+        if (!node->firstChild) notEntered.insert(path);
+    EXPECT_EQ(notEntered, unenterable);
+
+    uint64_t reachable = 0;
+    std::map<std::string, uint64_t> filesIn;
+    for (const auto& [size, path] : files) {
+        bool lost = false;
+        for (const std::string& folder : unenterable) lost = lost || isBelow(path, folder);
+        if (lost) continue;
+        reachable += size;
+        filesIn[folderOf(path)] += size;
+    }
+    EXPECT_EQ(h.drive->filesBytes + h.drive->subfoldersBytes, reachable);
+    EXPECT_EQ(h.drive->filesBytes, filesIn[""]);
+    for (const auto& [path, node] : folders) {
+        if (notEntered.count(path)) continue;
+        EXPECT_EQ(node->filesBytes, filesIn[path]) << path;
+    }
+    // Two folders whose names differ only in case are two folders.
+    ASSERT_TRUE(folders.count("Dup") && folders.count("dup"));
+    EXPECT_NE(folders["Dup"]->filesBytes, folders["dup"]->filesBytes);
+}
+
+// A folder k levels down has the current directory "X:\" followed by k
+// names and backslashes; Windows takes at most 259 characters and the
+// terminating zero. Deeper folders keep their nodes and count nothing.
+TEST(WinScan, DeepChainsStopAtThePathLimit) {
+    struct Chain {
+        char letter;
+        uint64_t levelsThatFit;  // (259 - 3) / (name length + 1)
+    };
+    for (Chain chain : {Chain{'D', 6}, Chain{'J', 128}}) {
+        SCOPED_TRACE(chain.letter);
+        ScannedDrive d(chain.letter);
+        ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), d.drive));
+        EXPECT_EQ(currentDirectory(), std::string(1, chain.letter) + ":\\");
+        uint64_t entered = 0;
+        const FolderNode* level = d.drive;
+        for (;;) {
+            const FolderNode* below = nullptr;
+            for (const FolderNode* c = level->firstChild; c; c = c->next)
+                if (std::strcmp(c->name, "..") != 0) below = c;
+            if (!below) break;
+            level = below;
+            if (level->firstChild) ++entered;
+        }
+        EXPECT_EQ(entered, chain.levelsThatFit);
+        EXPECT_EQ(d.drive->filesBytes + d.drive->subfoldersBytes, chain.levelsThatFit);  // a byte a level
+    }
+}
+
+TEST(PlainWin32Name, NamesThatMeanTheSameFolderToThePathCalls) {
+    const char* plain[] = {"a", "Docs", "ok.name", "CONS", "con1", "COM10", "nul_", "a.b.c", " lead", "x-y"};
+    const char* rewritten[] = {"", ".", "..", "nul", "NUL.TXT", "con.d", "aux.x", "com1.y", "LPT9", "CON .txt",
+                               "conin$", "a.", "b ", "x\\y", "x/y", "lt<gt>", "co:lon", "quo\"te", "pi|pe",
+                               "st*ar", "qu?est", "tab\tname", "COM\xB9"};
+    for (const char* name : plain) EXPECT_TRUE(isPlainWin32Name(name)) << name;
+    for (const char* name : rewritten) EXPECT_FALSE(isPlainWin32Name(name)) << name;
 }
 
 TEST(WinScan, EmptyRootGivesOnlyTheDrivesOwnDotDot) {
