@@ -120,7 +120,7 @@ TEST(WinScan, NamesThePathRulesRewriteAreCountedExactlyOrLeftUnentered) {
     ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), h.drive));
     EXPECT_EQ(currentDirectory(), "H:\\");
     auto files = readFileList('H');
-    ASSERT_EQ(files.size(), 37u);
+    ASSERT_EQ(files.size(), 38u);
     std::map<std::string, const FolderNode*> folders;
     collectFolders(h.drive, "", folders);
 
