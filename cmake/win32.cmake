@@ -12,6 +12,7 @@ set(SMALL_CODE -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections)
 
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
+file(GLOB UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp)
 file(GLOB LIST_SOURCES CONFIGURE_DEPENDS src/list/*.cpp)
 file(GLOB APP_SOURCES CONFIGURE_DEPENDS src/app/*.cpp)
 list(FILTER APP_SOURCES EXCLUDE REGEX "/main\\.cpp$")
@@ -19,7 +20,7 @@ set(WIN_LIBS comctl32 gdi32 user32 shell32 kernel32)
 
 # Everything but the entry function, so that test programs link the same code.
 add_library(quorvel_core STATIC ${TREE_SOURCES} ${PANE_SOURCES} ${WIN32_SOURCES}
-            ${LIST_SOURCES} ${APP_SOURCES})
+            ${UI_SOURCES} ${LIST_SOURCES} ${APP_SOURCES})
 target_include_directories(quorvel_core PUBLIC src)
 target_compile_options(quorvel_core PRIVATE ${SMALL_CODE})
 target_link_libraries(quorvel_core PUBLIC ${WIN_LIBS})

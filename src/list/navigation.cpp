@@ -1,9 +1,9 @@
 #include "list/navigation.h"
 
-#include "app/globals.h"
 #include "list/rows.h"
 #include "tree/folder_node.h"
 #include "tree/scan.h"
+#include "ui/globals.h"
 
 #include <commctrl.h>
 
@@ -32,21 +32,6 @@ bool reserveReturnSlot() {
     returnPositions = static_cast<int*>(block);
     returnCapacity = grown;
     return true;
-}
-
-// A folder the walk could not enter or list has no ".." node, nor does one
-// whose listing left ".." out; it gets one in front, as an opened drive has,
-// so that every listing below the drives has its way back up. Null when
-// there is no memory for it.
-FolderNode* ensureUpNode(FolderNode* node) {
-    for (FolderNode* child = node->firstChild; child; child = child->next) {
-        if (isDotDot(child)) return child;
-    }
-    FolderNode* up = newDotDotNode(node);
-    if (!up) return nullptr;
-    up->next = node->firstChild;
-    node->firstChild = up;
-    return up;
 }
 
 // The row of `node` in the filled list. " .." is row 0 under most

@@ -73,6 +73,17 @@ FolderNode* newDotDotNode(FolderNode* parent) {
     return node;
 }
 
+FolderNode* ensureUpNode(FolderNode* folder) {
+    for (FolderNode* child = folder->firstChild; child; child = child->next) {
+        if (isDotDot(child)) return child;
+    }
+    FolderNode* up = newDotDotNode(folder);
+    if (!up) return nullptr;
+    up->next = folder->firstChild;
+    folder->firstChild = up;
+    return up;
+}
+
 const char* enterNameOf(const FolderNode* node) {
     if (node->scanMarks & scanMarkEnterName)
         return node->name + std::strlen(node->name) + 1;

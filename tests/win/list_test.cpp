@@ -1,11 +1,11 @@
 // List rows and navigation on a real list-view control, with hand-built trees
 // whose drives are already scanned, so opening them touches no disk.
-#include "app/globals.h"
 #include "app/message_box_prompt.h"
 #include "app/startup.h"
 #include "list/navigation.h"
 #include "list/rows.h"
 #include "tree/folder_node.h"
+#include "ui/globals.h"
 #include "win32/win32_file_system.h"
 
 #include <windows.h>
