@@ -10,6 +10,8 @@ endif()
 add_library(quorvel_portable STATIC ${TREE_SOURCES} ${PANE_PORTABLE_SOURCES} ${POSIX_SOURCES})
 target_include_directories(quorvel_portable PUBLIC src)
 target_compile_options(quorvel_portable PRIVATE ${SANITIZE_FLAGS})
+# Only the tests link this library: it carries the test hooks.
+target_compile_definitions(quorvel_portable PUBLIC QUORVEL_TEST_HOOKS)
 
 # The benchmark is measured without sanitizers.
 add_library(quorvel_portable_bench STATIC ${TREE_SOURCES} ${POSIX_SOURCES})

@@ -16,7 +16,11 @@ namespace {
 const int initialReturnCapacity = 50;
 int initialReturnPositions[initialReturnCapacity];
 int returnCapacity = initialReturnCapacity;
+#ifdef QUORVEL_TEST_HOOKS
 bool growthFails = false;
+#else
+const bool growthFails = false;
+#endif
 
 // Room for one more saved position; false (history untouched) when the heap
 // has none.
@@ -62,9 +66,11 @@ void selectRow(int row) {
 int* returnPositions = initialReturnPositions;
 int returnDepth = 0;
 
+#ifdef QUORVEL_TEST_HOOKS
 void failReturnPositionsGrowth(bool fail) {
     growthFails = fail;
 }
+#endif
 
 void openSelectedRow(FileSystem& fs, DrivePrompt& prompt) {
     FolderNode* node = selectedNode();

@@ -11,11 +11,15 @@ FolderNode* rootNode = nullptr;
 
 namespace {
 
+#ifdef QUORVEL_TEST_HOOKS
 long allocationsLeft = -1;
+#endif
 
 void* allocate(size_t size) {
+#ifdef QUORVEL_TEST_HOOKS
     if (allocationsLeft == 0) return nullptr;
     if (allocationsLeft > 0) --allocationsLeft;
+#endif
     return std::malloc(size);
 }
 
@@ -36,9 +40,11 @@ void releaseNode(FolderNode* node) {
 
 }  // namespace
 
+#ifdef QUORVEL_TEST_HOOKS
 void failTreeAllocationsAfter(long allowed) {
     allocationsLeft = allowed;
 }
+#endif
 
 FolderNode* newFolderNode() {
     void* block = allocate(sizeof(FolderNode));

@@ -58,6 +58,8 @@ char* copyText(const char* text);
 // clears the link that pointed at `first`.
 void releaseChain(FolderNode* first);
 
-// Test hook: fails every allocation of the tree after `allowed` more have
-// succeeded; a negative value allows all again.
+#ifdef QUORVEL_TEST_HOOKS
+// Test builds only: fails every allocation of the tree after `allowed` more
+// have succeeded; a negative value allows all again.
 void failTreeAllocationsAfter(long allowed);
+#endif
