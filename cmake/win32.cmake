@@ -80,13 +80,22 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# Test support, each folder compiled once: the Windows tests' own helpers,
+# and the in-memory disk of the unit tests (portable), which navigation is
+# tested against on a real list control.
 file(GLOB WIN_TEST_SUPPORT CONFIGURE_DEPENDS tests/win/support/*.cpp)
+add_library(quorvel_win_test_support STATIC ${WIN_TEST_SUPPORT})
+target_include_directories(quorvel_win_test_support PUBLIC tests/win src)
+file(GLOB UNIT_SUPPORT CONFIGURE_DEPENDS tests/unit/support/*.cpp)
+add_library(quorvel_memory_disk STATIC ${UNIT_SUPPORT})
+target_include_directories(quorvel_memory_disk PUBLIC tests/unit src)
+
 file(GLOB WIN_TESTS CONFIGURE_DEPENDS tests/win/*_test.cpp)
 foreach(test_source ${WIN_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
-  add_executable(${test_name} ${test_source} ${WIN_TEST_SUPPORT})
-  target_include_directories(${test_name} PRIVATE tests/win)
-  target_link_libraries(${test_name} quorvel_core_testable gtest_main psapi)
+  add_executable(${test_name} ${test_source})
+  target_link_libraries(${test_name} quorvel_win_test_support quorvel_memory_disk
+                        quorvel_core_testable gtest_main psapi)
   target_link_options(${test_name} PRIVATE ${STATIC_RUNTIME})
   add_test(NAME win_${test_name} COMMAND ${test_name})
 endforeach()
