@@ -11,11 +11,15 @@ FolderNode* rootNode = nullptr;
 
 namespace {
 
+#ifdef QUORVEL_TEST_HOOKS
 long allocationsLeft = -1;
+#endif
 
 void* allocate(size_t size) {
+#ifdef QUORVEL_TEST_HOOKS
     if (allocationsLeft == 0) return nullptr;
     if (allocationsLeft > 0) --allocationsLeft;
+#endif
     return std::malloc(size);
 }
 
@@ -36,9 +40,11 @@ void releaseNode(FolderNode* node) {
 
 }  // namespace
 
+#ifdef QUORVEL_TEST_HOOKS
 void failTreeAllocationsAfter(long allowed) {
     allocationsLeft = allowed;
 }
+#endif
 
 FolderNode* newFolderNode() {
     void* block = allocate(sizeof(FolderNode));
@@ -71,6 +77,17 @@ FolderNode* newDotDotNode(FolderNode* parent) {
     node->name = dotDotText;
     node->parent = parent;
     return node;
+}
+
+FolderNode* ensureUpNode(FolderNode* folder) {
+    for (FolderNode* child = folder->firstChild; child; child = child->next) {
+        if (isDotDot(child)) return child;
+    }
+    FolderNode* up = newDotDotNode(folder);
+    if (!up) return nullptr;
+    up->next = folder->firstChild;
+    folder->firstChild = up;
+    return up;
 }
 
 const char* enterNameOf(const FolderNode* node) {

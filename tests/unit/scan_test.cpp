@@ -333,8 +333,12 @@ TEST_F(ScanTest, ExhaustedHeapStopsTheWalkWithTheTotalsOfWhatWasRead) {
         bool told = fs.incompleteNotices == noticesBefore + 1;
         EXPECT_EQ(fs.incompleteNotices - noticesBefore, told ? 1 : 0) << allowed;
         EXPECT_EQ(q->scanned, told ? 0 : 1) << allowed;
-        if (total(q) < 1111u) EXPECT_TRUE(told) << allowed;
-        if (allowed == 0) EXPECT_TRUE(told);
+        if (total(q) < 1111u) {
+            EXPECT_TRUE(told) << allowed;
+        }
+        if (allowed == 0) {
+            EXPECT_TRUE(told);
+        }
     }
     // Unscanned after a short walk: opened again, it is read in full.
     FolderNode* q = drive();

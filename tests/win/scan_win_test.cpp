@@ -3,11 +3,11 @@
 
 #include "support/fixture_drives.h"
 
-#include "app/globals.h"
 #include "app/message_box_prompt.h"
 #include "tree/drives.h"
 #include "tree/folder_node.h"
 #include "tree/scan.h"
+#include "ui/globals.h"
 #include "win32/plain_name.h"
 #include "win32/win32_file_system.h"
 

@@ -1,11 +1,11 @@
 // The main window, its list and the window procedure's routing, on real
 // windows (hidden). The row-image strip is not in test programs, so the
 // start-up steps are taken one by one without it.
-#include "app/globals.h"
 #include "app/startup.h"
 #include "list/navigation.h"
 #include "list/rows.h"
 #include "tree/folder_node.h"
+#include "ui/globals.h"
 
 #include <windows.h>
 #include <commctrl.h>
