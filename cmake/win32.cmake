@@ -69,6 +69,12 @@ function(add_quorvel_exe name)
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -s -Wl,--gc-sections)
 endfunction()
 
+# The same resources for the test programs, so that what they load by id
+# (the hand cursor, the row images) is what Quorvel.exe carries.
+add_library(quorvel_resources OBJECT src/res/quorvel.rc)
+add_dependencies(quorvel_resources quorvel_art)
+target_include_directories(quorvel_resources PRIVATE ${RES_OUT} src/res)
+
 add_quorvel_exe(Quorvel)
 # A build without the row-image strip, for the start-up failure test.
 add_quorvel_exe(QuorvelNoRowImages)
@@ -95,7 +101,7 @@ foreach(test_source ${WIN_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
   add_executable(${test_name} ${test_source})
   target_link_libraries(${test_name} quorvel_win_test_support quorvel_memory_disk
-                        quorvel_core_testable gtest_main psapi)
+                        quorvel_core_testable quorvel_resources gtest_main psapi)
   target_link_options(${test_name} PRIVATE ${STATIC_RUNTIME})
   add_test(NAME win_${test_name} COMMAND ${test_name})
 endforeach()

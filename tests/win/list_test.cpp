@@ -324,6 +324,36 @@ TEST_F(ListTest, DownTwiceAndBackUpReselectsTheRowsGoneDownFrom) {
     EXPECT_EQ(1, selectedCount());
 }
 
+// The control's collation ignores hyphens, so "-" lands before " ..": the
+// way back up is selected in whatever row it landed, on the way down
+// into the drive and into a folder that gets its " .." added.
+TEST_F(ListTest, OpeningSelectsDotDotWhereverItSorts) {
+    FolderNode* drive = addDrive(root, "C:  ");
+    FolderNode* up = addDotDot(drive);
+    addChild(drive, "-");
+    addChild(drive, "b");
+    FolderNode* share = addChild(drive, "share");
+    addChild(share, "-");
+    addChild(share, "x");
+    showDrives(root);
+    markRow(0);
+    openRow();
+    std::vector<std::string> expected = {"-", " ..", "b", "share"};
+    ASSERT_EQ(expected, rowLabels());
+    EXPECT_EQ(1, selectionMark());
+    EXPECT_EQ(up, selectedNode());
+    EXPECT_EQ(0u, readRow(0).state);
+    EXPECT_EQ(UINT(LVIS_SELECTED | LVIS_FOCUSED), readRow(1).state);
+
+    markRow(3);
+    openRow();
+    expected = {"-", " ..", "x"};
+    ASSERT_EQ(expected, rowLabels());
+    EXPECT_EQ(1, selectionMark());
+    EXPECT_EQ(share->firstChild, selectedNode());
+    EXPECT_EQ(1, selectedCount());
+}
+
 // Each level holds " ..", a, b, c, and the way down goes through a
 // different one of them by level.
 FolderNode* buildDeepDrive(FolderNode* root, int levels) {

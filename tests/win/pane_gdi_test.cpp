@@ -437,11 +437,21 @@ TEST_F(PaneGdiTest, HandCursorOnlyOverALinkLine) {
     showNoSelection();
     paintWhole();
     ASSERT_EQ(linkHotSpotCount, 2);
+    // The test program carries Quorvel's resources: this is cursor 102, the
+    // hand whose hot spot is at its finger tip.
     HCURSOR hand = LoadCursorA(appInstance, MAKEINTRESOURCEA(LINK_CURSOR));
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    ASSERT_NE(nullptr, hand);
     ASSERT_NE(hand, arrow);
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    EXPECT_EQ(6u, info.xHotspot);
+    EXPECT_EQ(2u, info.yHotspot);
     const PixelRect area = linkHotSpots[0].area;
 
+    SetCursor(arrow);
     updateLinkCursor(area.left, area.bottom - 1);  // the underline row
     EXPECT_EQ(GetCursor(), hand);
     updateLinkCursor(area.right, area.bottom - 1);
