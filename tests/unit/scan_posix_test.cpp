@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -385,6 +387,91 @@ TEST_F(PosixScan, ChainLongerThanAnyPathIsWalkedToTheBottom) {
     }
     EXPECT_EQ(depth, levels);
     EXPECT_EQ(currentDirectory(), dir);
+}
+
+// Lowers the soft open-file limit for one test and puts it back.
+struct LowOpenFileLimit {
+    rlimit saved{};
+    explicit LowOpenFileLimit(rlim_t soft) {
+        getrlimit(RLIMIT_NOFILE, &saved);
+        rlimit low = saved;
+        low.rlim_cur = soft;
+        setrlimit(RLIMIT_NOFILE, &low);
+    }
+    ~LowOpenFileLimit() { setrlimit(RLIMIT_NOFILE, &saved); }
+};
+
+int openDescriptors() {
+    int count = 0;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return -1;
+    while (readdir(dir)) ++count;
+    closedir(dir);
+    return count;
+}
+
+// `levels` nested folders named "d" below `dir`, each holding one file of 1 byte.
+bool makeChain(const std::string& dir, unsigned levels) {
+    if (mkdir(dir.c_str(), 0755) != 0) return false;
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (unsigned i = 0; i < levels && fd >= 0; ++i) {
+        int next = mkdirat(fd, "d", 0755) == 0 ? openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        close(fd);
+        fd = next;
+        int file = fd >= 0 ? openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644) : -1;
+        bool written = file >= 0 && write(file, "q", 1) == 1;
+        if (file >= 0) close(file);
+        if (!written) fd = -1;
+    }
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
+// A chain six times deeper than the descriptors allowed: the file system
+// closes its oldest levels and reopens them on the way back up. At the
+// bottom, a link back to level 5 (closed by then, so known only by the
+// identity kept when it was closed) is not entered; one to a folder off
+// the path is.
+TEST_F(PosixScan, ChainDeeperThanTheOpenFileLimitIsCountedLevelByLevel) {
+    const unsigned levels = 400;
+    std::string dir = base + "/c";
+    ASSERT_TRUE(makeChain(dir, levels));
+    std::string bottom = dir;
+    for (unsigned i = 0; i < levels; ++i) bottom += "/d";
+    ASSERT_EQ(mkdir((base + "/side").c_str(), 0755), 0);
+    int file = open((base + "/side/big").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(write(file, "0123456789", 10), 10);
+    close(file);
+    ASSERT_EQ(symlink((base + "/side").c_str(), (bottom + "/out").c_str()), 0);
+    ASSERT_EQ(symlink((dir + "/d/d/d/d/d").c_str(), (bottom + "/loop").c_str()), 0);
+
+    int descriptorsBefore = openDescriptors();
+    {
+        PosixFileSystem fs('Q', dir.c_str());
+        FolderNode* drive = driveOf(fs);
+        ASSERT_NE(drive, nullptr);
+        LowOpenFileLimit limit(64);
+        ASSERT_TRUE(openDrive(fs, noPrompt, drive));
+        EXPECT_EQ(drive->subfoldersBytes, levels + 10u);
+        const FolderNode* node = drive;
+        unsigned depth = 0;
+        for (;;) {
+            const FolderNode* sub = nullptr;
+            for (const FolderNode* child = node->firstChild; child; child = child->next)
+                if (std::string(child->name) == "d") sub = child;
+            if (!sub) break;
+            node = sub;
+            ++depth;
+            ASSERT_EQ(node->filesBytes, 1u) << depth;
+            ASSERT_EQ(node->subfoldersBytes, levels - depth + 10u) << depth;
+        }
+        EXPECT_EQ(depth, levels);
+        EXPECT_EQ(currentDirectory(), dir);
+        releaseChain(rootNode);
+        rootNode = nullptr;
+    }
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
 }
 
 }  // namespace
