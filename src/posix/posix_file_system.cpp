@@ -28,6 +28,10 @@ FolderIdentity identityOf(const struct stat& st) {
     return FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
+bool sameFolder(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+}
+
 bool isDotName(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
@@ -150,9 +154,26 @@ void PosixFileSystem::closeLevel(Level& level) {
     level.fd = -1;
 }
 
+// Reopens the closed parent of the current folder: through "..", in one
+// step, when that is the folder it was; by name from the root when it is
+// not (the current folder was entered through a link).
+bool PosixFileSystem::reopenParent() {
+    size_t parent = levels.size() - 2;
+    int fd = openFolderAt(levels.back().fd, "..");
+    struct stat st;
+    if (fd >= 0 && fstat(fd, &st) == 0 && sameFolder(identityOf(st), levels[parent].id)) {
+        levels[parent].fd = fd;
+        levels[parent].readBefore = false;
+        lowestOpen = parent;
+        return true;
+    }
+    if (fd >= 0) close(fd);
+    return reopenUpTo(parent);
+}
+
 // Reopens the closed level `target` and up to reopenBatch - 1 closed levels
-// below it, name by name from the root, so that the next steps up find them
-// open. A level that no longer is the folder it was (moved or replaced
+// below it, name by name from the root (the way the walk came, links
+// followed), so that the next steps up find them open. A level that no longer is the folder it was (moved or replaced
 // meanwhile) is a failed step up.
 bool PosixFileSystem::reopenUpTo(size_t target) {
     size_t first = target >= reopenBatch ? target + 1 - reopenBatch : 1;
@@ -170,8 +191,7 @@ bool PosixFileSystem::reopenUpTo(size_t target) {
         }
         if (i - 1 >= 1 && i - 1 < first) close(fd);  // only a way to the batch
         struct stat st;
-        bool same = opened >= 0 && fstat(opened, &st) == 0 && identityOf(st).volume == levels[i].id.volume &&
-                    identityOf(st).index == levels[i].id.index;
+        bool same = opened >= 0 && fstat(opened, &st) == 0 && sameFolder(identityOf(st), levels[i].id);
         if (!same) {
             if (opened >= 0) close(opened);
             for (size_t k = first; k < i; ++k) closeLevel(levels[k]);
@@ -189,7 +209,7 @@ bool PosixFileSystem::stepUp() {
     // "..", at the root of a drive, stays there, as on Windows.
     if (levels.size() == driveRootLevel) return true;
     size_t parent = levels.size() - 2;
-    if (levels[parent].fd < 0 && !reopenUpTo(parent)) return false;
+    if (levels[parent].fd < 0 && !reopenParent()) return false;
     if (fchdir(levels[parent].fd) != 0) return false;
     close(levels.back().fd);
     levels.pop_back();

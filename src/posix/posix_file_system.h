@@ -47,6 +47,7 @@ private:
     int openShort(int dirFd, const char* name);
     bool closeOldestLevels();
     void closeLevel(Level& level);
+    bool reopenParent();
     bool reopenUpTo(size_t target);
     void leaveAll();
     bool refill();

@@ -431,18 +431,17 @@ bool makeChain(const std::string& dir, unsigned levels) {
 // A chain six times deeper than the descriptors allowed: the file system
 // closes its oldest levels and reopens them on the way back up. At the
 // bottom, a link back to level 5 (closed by then, so known only by the
-// identity kept when it was closed) is not entered; one to a folder off
-// the path is.
+// identity kept when it was closed) is not entered; one to a chain of 100
+// more levels off the path is, and the way back up from it is not its
+// target's parent.
 TEST_F(PosixScan, ChainDeeperThanTheOpenFileLimitIsCountedLevelByLevel) {
     const unsigned levels = 400;
     std::string dir = base + "/c";
     ASSERT_TRUE(makeChain(dir, levels));
     std::string bottom = dir;
     for (unsigned i = 0; i < levels; ++i) bottom += "/d";
-    ASSERT_EQ(mkdir((base + "/side").c_str(), 0755), 0);
-    int file = open((base + "/side/big").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    ASSERT_EQ(write(file, "0123456789", 10), 10);
-    close(file);
+    const unsigned sideLevels = 100;
+    ASSERT_TRUE(makeChain(base + "/side", sideLevels));
     ASSERT_EQ(symlink((base + "/side").c_str(), (bottom + "/out").c_str()), 0);
     ASSERT_EQ(symlink((dir + "/d/d/d/d/d").c_str(), (bottom + "/loop").c_str()), 0);
 
@@ -453,7 +452,7 @@ TEST_F(PosixScan, ChainDeeperThanTheOpenFileLimitIsCountedLevelByLevel) {
         ASSERT_NE(drive, nullptr);
         LowOpenFileLimit limit(64);
         ASSERT_TRUE(openDrive(fs, noPrompt, drive));
-        EXPECT_EQ(drive->subfoldersBytes, levels + 10u);
+        EXPECT_EQ(drive->subfoldersBytes, levels + sideLevels);
         const FolderNode* node = drive;
         unsigned depth = 0;
         for (;;) {
@@ -464,7 +463,7 @@ TEST_F(PosixScan, ChainDeeperThanTheOpenFileLimitIsCountedLevelByLevel) {
             node = sub;
             ++depth;
             ASSERT_EQ(node->filesBytes, 1u) << depth;
-            ASSERT_EQ(node->subfoldersBytes, levels - depth + 10u) << depth;
+            ASSERT_EQ(node->subfoldersBytes, levels - depth + sideLevels) << depth;
         }
         EXPECT_EQ(depth, levels);
         EXPECT_EQ(currentDirectory(), dir);
