@@ -3,19 +3,23 @@
 #include <cstdint>
 #include <cstdlib>
 
-// 64 KiB less room for the heap's own header: a drive of 20,000 folders
-// takes about 27 blocks, and the last one wastes on average 32 KiB, under
-// 2 bytes per folder. Blocks stay below the size at which heaps map large
-// blocks on their own.
+// Blocks double from 4 KiB to 64 KiB (less room for the heap's own
+// header): a drive of a few folders takes one small block, one of 20,000
+// folders about 30 blocks, and the last block wastes on average 32 KiB,
+// under 2 bytes per folder. Blocks stay below the size at which heaps map
+// large blocks on their own.
 struct ArenaBlock {
     ArenaBlock* previous;
+    size_t size;
     size_t front;  // offset of the first free byte
     size_t back;   // offset one past the last free byte
 };
 
 namespace {
 
-const size_t blockSize = 64 * 1024 - 64;
+const size_t headerRoom = 64;
+const size_t firstBlockSize = 4 * 1024 - headerRoom;
+const size_t largestBlockSize = 64 * 1024 - headerRoom;
 const size_t recordAlignment = 8;  // for 64-bit counters
 
 size_t alignUp(size_t offset) {
@@ -36,12 +40,14 @@ bool fits(const ArenaBlock* block, size_t recordSize, size_t textSize) {
 ArenaBlock* newBlock(size_t recordSize, size_t textSize, ArenaBlock* previous) {
     // A name is at most a few hundred bytes, but a record with a longer text
     // still gets a block of its own.
-    size_t size = firstOffset + recordSize + textSize;
-    if (size < blockSize) size = blockSize;
+    size_t size = firstBlockSize;
+    if (previous) size = previous->size < largestBlockSize / 2 ? previous->size * 2 + headerRoom : largestBlockSize;
+    size_t needed = firstOffset + recordSize + textSize;
+    if (size < needed) size = needed;
     void* memory = std::malloc(size);
     if (!memory) return nullptr;
     ArenaBlock* block = static_cast<ArenaBlock*>(memory);
-    *block = ArenaBlock{previous, firstOffset, size};
+    *block = ArenaBlock{previous, size, firstOffset, size};
     return block;
 }
 
