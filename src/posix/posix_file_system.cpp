@@ -117,7 +117,7 @@ bool PosixFileSystem::enterRoot() {
 // one fchdir per step costs far less than the listing that follows it.
 bool PosixFileSystem::stepDown(const char* name) {
     // Links are followed: the walk has already decided to enter this one.
-    int fd = openShort(levels.back().fd, name);
+    int fd = openMakingRoom(levels.back().fd, name);
     if (fd < 0) return false;
     if (fchdir(fd) != 0) {
         close(fd);
@@ -130,7 +130,7 @@ bool PosixFileSystem::stepDown(const char* name) {
 
 // openat, and when the descriptors have run out, again after closing the
 // oldest levels: a walk deeper than the open-file limit goes on.
-int PosixFileSystem::openShort(int dirFd, const char* name) {
+int PosixFileSystem::openMakingRoom(int dirFd, const char* name) {
     int fd = openFolderAt(dirFd, name);
     if (fd < 0 && isShortOfDescriptors() && closeOldestLevels()) fd = openFolderAt(dirFd, name);
     return fd;

@@ -44,7 +44,7 @@ private:
     bool enterRoot();
     bool stepUp();
     bool stepDown(const char* name);
-    int openShort(int dirFd, const char* name);
+    int openMakingRoom(int dirFd, const char* name);
     bool closeOldestLevels();
     void closeLevel(Level& level);
     bool reopenParent();

@@ -428,6 +428,44 @@ bool makeChain(const std::string& dir, unsigned levels) {
     return true;
 }
 
+// Climbing back out of a link whose parent was closed reopens the levels by
+// name from the root; with only two descriptors to spare it gives back the
+// oldest reopened ones as it goes, and every level is still the right one.
+TEST_F(PosixListing, ClosedLevelsAboveALinkAreReopenedByNameWithFewDescriptors) {
+    std::string dir = base + "/c";
+    ASSERT_TRUE(makeChain(dir, 5));
+    std::string paths[7] = {dir};
+    for (int i = 1; i <= 5; ++i) paths[i] = paths[i - 1] + "/d";
+    ASSERT_TRUE(makeChain(base + "/side", 100));
+    ASSERT_EQ(symlink((base + "/side").c_str(), (paths[5] + "/ln").c_str()), 0);
+    paths[6] = base + "/side";
+
+    PosixFileSystem fs('Q', dir.c_str());
+    LowOpenFileLimit limit(64);
+    ASSERT_TRUE(fs.changeFolder("Q:\\"));
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(fs.changeFolder("d"));
+    ASSERT_TRUE(fs.changeFolder("ln"));
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(fs.changeFolder("d"));
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(fs.changeFolder(".."));
+    EXPECT_EQ(currentDirectory(), paths[6]);
+
+    std::vector<int> spare;
+    for (int fd; (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) spare.push_back(fd);
+    ASSERT_GE(spare.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        close(spare.back());
+        spare.pop_back();
+    }
+    FolderIdentity id;
+    for (int level = 5; level >= 0; --level) {
+        ASSERT_TRUE(fs.changeFolder("..")) << level;
+        EXPECT_EQ(currentDirectory(), paths[level]);
+        ASSERT_TRUE(fs.identifyFolder(nullptr, 0, id));
+        EXPECT_TRUE(id == identityOf(paths[level])) << level;
+    }
+    for (int fd : spare) close(fd);
+}
+
 // A chain six times deeper than the descriptors allowed: the file system
 // closes its oldest levels and reopens them on the way back up. At the
 // bottom, a link back to level 5 (closed by then, so known only by the
