@@ -2,10 +2,10 @@
 // navigation uses, on the real main window and list. Under Wine the sorted
 // list view is the slow part: the targets are 0.5 s for 10,000 folders and
 // 5 s for 100,000.
-#include "app/globals.h"
 #include "app/startup.h"
 #include "list/rows.h"
 #include "tree/folder_node.h"
+#include "ui/globals.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -10,6 +10,8 @@ endif()
 add_library(quorvel_portable STATIC ${TREE_SOURCES} ${PANE_PORTABLE_SOURCES} ${POSIX_SOURCES})
 target_include_directories(quorvel_portable PUBLIC src)
 target_compile_options(quorvel_portable PRIVATE ${SANITIZE_FLAGS})
+# Only the tests link this library: it carries the test hooks.
+target_compile_definitions(quorvel_portable PUBLIC QUORVEL_TEST_HOOKS)
 
 # The benchmark is measured without sanitizers.
 add_library(quorvel_portable_bench STATIC ${TREE_SOURCES} ${POSIX_SOURCES})
@@ -19,24 +21,36 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/bench/scan_bench_native.cpp)
   add_executable(scan-bench bench/scan_bench_native.cpp)
   target_link_libraries(scan-bench quorvel_portable_bench)
 endif()
-# Fixture trees on real folders: made by make-fixtures, and by the unit tests
-# through the same code.
+# Test support, each folder compiled once into a library of its own: the
+# fixture trees on real folders (tests/support, also behind make-fixtures)
+# and the in-memory disk and scripted prompt (tests/unit/support).
 file(GLOB FIXTURE_SOURCES CONFIGURE_DEPENDS tests/support/*.cpp)
 list(FILTER FIXTURE_SOURCES EXCLUDE REGEX "make_fixtures\\.cpp$")
+add_library(quorvel_fixtures STATIC ${FIXTURE_SOURCES})
+target_include_directories(quorvel_fixtures PUBLIC tests/support)
+target_compile_options(quorvel_fixtures PRIVATE ${SANITIZE_FLAGS})
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/support/make_fixtures.cpp)
-  add_executable(make-fixtures tests/support/make_fixtures.cpp ${FIXTURE_SOURCES})
+  add_executable(make-fixtures tests/support/make_fixtures.cpp)
+  target_compile_options(make-fixtures PRIVATE ${SANITIZE_FLAGS})
+  target_link_options(make-fixtures PRIVATE ${SANITIZE_FLAGS})
+  target_link_libraries(make-fixtures quorvel_fixtures)
 endif()
 
 find_package(GTest REQUIRED)
 file(GLOB UNIT_SUPPORT CONFIGURE_DEPENDS tests/unit/support/*.cpp)
+add_library(quorvel_unit_support STATIC ${UNIT_SUPPORT})
+target_include_directories(quorvel_unit_support PUBLIC tests/unit)
+target_compile_options(quorvel_unit_support PRIVATE ${SANITIZE_FLAGS})
+target_link_libraries(quorvel_unit_support PUBLIC quorvel_portable)
+
 file(GLOB UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*_test.cpp)
 foreach(test_source ${UNIT_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
-  add_executable(${test_name} ${test_source} ${UNIT_SUPPORT} ${FIXTURE_SOURCES})
-  target_include_directories(${test_name} PRIVATE tests/unit)
+  add_executable(${test_name} ${test_source})
   target_compile_options(${test_name} PRIVATE ${SANITIZE_FLAGS})
   target_link_options(${test_name} PRIVATE ${SANITIZE_FLAGS})
-  target_link_libraries(${test_name} quorvel_portable GTest::gtest_main)
+  target_link_libraries(${test_name} quorvel_unit_support quorvel_fixtures quorvel_portable
+                        GTest::gtest_main)
   add_test(NAME ${test_name} COMMAND ${test_name})
 endforeach()
 

@@ -12,17 +12,31 @@ set(SMALL_CODE -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections)
 
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
+file(GLOB UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp)
 file(GLOB LIST_SOURCES CONFIGURE_DEPENDS src/list/*.cpp)
 file(GLOB APP_SOURCES CONFIGURE_DEPENDS src/app/*.cpp)
 list(FILTER APP_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 set(WIN_LIBS comctl32 gdi32 user32 shell32 kernel32)
 
-# Everything but the entry function, so that test programs link the same code.
-add_library(quorvel_core STATIC ${TREE_SOURCES} ${PANE_SOURCES} ${WIN32_SOURCES}
-            ${LIST_SOURCES} ${APP_SOURCES})
-target_include_directories(quorvel_core PUBLIC src)
-target_compile_options(quorvel_core PRIVATE ${SMALL_CODE})
-target_link_libraries(quorvel_core PUBLIC ${WIN_LIBS})
+# Everything but the entry function, so that test programs link the same
+# code. Two sources carry test hooks (failing allocations, a history that
+# cannot grow): they are compiled a second time with the hooks, for the test
+# programs only; every other object is compiled once and shared.
+set(HOOKED_SOURCES ${CMAKE_SOURCE_DIR}/src/tree/folder_node.cpp
+    ${CMAKE_SOURCE_DIR}/src/list/navigation.cpp)
+set(CORE_SOURCES ${TREE_SOURCES} ${PANE_SOURCES} ${WIN32_SOURCES} ${UI_SOURCES}
+    ${LIST_SOURCES} ${APP_SOURCES})
+list(REMOVE_ITEM CORE_SOURCES ${HOOKED_SOURCES})
+add_library(quorvel_core_objects OBJECT ${CORE_SOURCES})
+target_include_directories(quorvel_core_objects PUBLIC src)
+target_compile_options(quorvel_core_objects PRIVATE ${SMALL_CODE})
+foreach(core quorvel_core quorvel_core_testable)
+  add_library(${core} STATIC $<TARGET_OBJECTS:quorvel_core_objects> ${HOOKED_SOURCES})
+  target_include_directories(${core} PUBLIC src)
+  target_compile_options(${core} PRIVATE ${SMALL_CODE})
+  target_link_libraries(${core} PUBLIC ${WIN_LIBS})
+endforeach()
+target_compile_definitions(quorvel_core_testable PUBLIC QUORVEL_TEST_HOOKS)
 
 # Resources: the pixel art is text under src/res/art; a small host program
 # turns it into the .ico, .cur and .bmp files that windres compiles in.
@@ -55,6 +69,12 @@ function(add_quorvel_exe name)
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -s -Wl,--gc-sections)
 endfunction()
 
+# The same resources for the test programs, so that what they load by id
+# (the hand cursor, the row images) is what Quorvel.exe carries.
+add_library(quorvel_resources OBJECT src/res/quorvel.rc)
+add_dependencies(quorvel_resources quorvel_art)
+target_include_directories(quorvel_resources PRIVATE ${RES_OUT} src/res)
+
 add_quorvel_exe(Quorvel)
 # A build without the row-image strip, for the start-up failure test.
 add_quorvel_exe(QuorvelNoRowImages)
@@ -66,13 +86,22 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# Test support, each folder compiled once: the Windows tests' own helpers,
+# and the in-memory disk of the unit tests (portable), which navigation is
+# tested against on a real list control.
 file(GLOB WIN_TEST_SUPPORT CONFIGURE_DEPENDS tests/win/support/*.cpp)
+add_library(quorvel_win_test_support STATIC ${WIN_TEST_SUPPORT})
+target_include_directories(quorvel_win_test_support PUBLIC tests/win src)
+file(GLOB UNIT_SUPPORT CONFIGURE_DEPENDS tests/unit/support/*.cpp)
+add_library(quorvel_memory_disk STATIC ${UNIT_SUPPORT})
+target_include_directories(quorvel_memory_disk PUBLIC tests/unit src)
+
 file(GLOB WIN_TESTS CONFIGURE_DEPENDS tests/win/*_test.cpp)
 foreach(test_source ${WIN_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
-  add_executable(${test_name} ${test_source} ${WIN_TEST_SUPPORT})
-  target_include_directories(${test_name} PRIVATE tests/win)
-  target_link_libraries(${test_name} quorvel_core gtest_main psapi)
+  add_executable(${test_name} ${test_source})
+  target_link_libraries(${test_name} quorvel_win_test_support quorvel_memory_disk
+                        quorvel_core_testable quorvel_resources gtest_main psapi)
   target_link_options(${test_name} PRIVATE ${STATIC_RUNTIME})
   add_test(NAME win_${test_name} COMMAND ${test_name})
 endforeach()

@@ -1,6 +1,6 @@
 #include "app/message_box_prompt.h"
 
-#include "app/globals.h"
+#include "ui/globals.h"
 
 #include <windows.h>
 

@@ -1,12 +1,12 @@
 #include "app/startup.h"
 
-#include "app/globals.h"
 #include "app/window_geometry.h"
 #include "app/window_proc.h"
 #include "list/rows.h"
 #include "res/resource_ids.h"
 #include "tree/drives.h"
 #include "tree/folder_node.h"
+#include "ui/globals.h"
 #include "win32/win32_file_system.h"
 
 #include <commctrl.h>

@@ -16,8 +16,3 @@ inline WindowPlacement mainWindowPlacement(int screenWidth, int screenHeight) {
     int eighthHeight = screenHeight / 8;
     return WindowPlacement{eighthWidth, eighthHeight, eighthWidth * 6, eighthHeight * 6};
 }
-
-// The list takes the upper third of the client area; the pane the rest.
-inline int folderListHeight(int clientHeight) {
-    return clientHeight / 3;
-}

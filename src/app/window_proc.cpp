@@ -1,11 +1,11 @@
 #include "app/window_proc.h"
 
-#include "app/globals.h"
 #include "app/message_box_prompt.h"
-#include "app/window_geometry.h"
 #include "list/navigation.h"
-#include "pane/chart_pane.h"
-#include "pane/info_panel.h"
+#include "pane/chart_gdi.h"
+#include "pane/panel_gdi.h"
+#include "ui/client_split.h"
+#include "ui/globals.h"
 #include "win32/win32_file_system.h"
 
 #include <commctrl.h>

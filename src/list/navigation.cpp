@@ -1,9 +1,9 @@
 #include "list/navigation.h"
 
-#include "app/globals.h"
 #include "list/rows.h"
 #include "tree/folder_node.h"
 #include "tree/scan.h"
+#include "ui/globals.h"
 
 #include <commctrl.h>
 
@@ -16,7 +16,11 @@ namespace {
 const int initialReturnCapacity = 50;
 int initialReturnPositions[initialReturnCapacity];
 int returnCapacity = initialReturnCapacity;
+#ifdef QUORVEL_TEST_HOOKS
 bool growthFails = false;
+#else
+const bool growthFails = false;
+#endif
 
 // Room for one more saved position; false (history untouched) when the heap
 // has none.
@@ -32,21 +36,6 @@ bool reserveReturnSlot() {
     returnPositions = static_cast<int*>(block);
     returnCapacity = grown;
     return true;
-}
-
-// A folder the walk could not enter or list has no ".." node, nor does one
-// whose listing left ".." out; it gets one in front, as an opened drive has,
-// so that every listing below the drives has its way back up. Null when
-// there is no memory for it.
-FolderNode* ensureUpNode(FolderNode* node) {
-    for (FolderNode* child = node->firstChild; child; child = child->next) {
-        if (isDotDot(child)) return child;
-    }
-    FolderNode* up = newDotDotNode(node);
-    if (!up) return nullptr;
-    up->next = node->firstChild;
-    node->firstChild = up;
-    return up;
 }
 
 // The row of `node` in the filled list. " .." is row 0 under most
@@ -77,9 +66,11 @@ void selectRow(int row) {
 int* returnPositions = initialReturnPositions;
 int returnDepth = 0;
 
+#ifdef QUORVEL_TEST_HOOKS
 void failReturnPositionsGrowth(bool fail) {
     growthFails = fail;
 }
+#endif
 
 void openSelectedRow(FileSystem& fs, DrivePrompt& prompt) {
     FolderNode* node = selectedNode();

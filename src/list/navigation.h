@@ -17,5 +17,7 @@ void openSelectedRow(FileSystem& fs, DrivePrompt& prompt);
 extern int* returnPositions;
 extern int returnDepth;
 
-// Test hook: while set, the history cannot grow beyond what it holds now.
+#ifdef QUORVEL_TEST_HOOKS
+// Test builds only: while set, the history cannot grow beyond what it holds now.
 void failReturnPositionsGrowth(bool fail);
+#endif

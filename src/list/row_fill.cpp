@@ -1,8 +1,8 @@
 #include "list/rows.h"
 
-#include "app/globals.h"
 #include "list/descending_order.h"
 #include "list/row_text.h"
+#include "ui/globals.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 #include "list/rows.h"
 
-#include "app/globals.h"
 #include "list/row_text.h"
+#include "ui/globals.h"
 
 #include <commctrl.h>
 

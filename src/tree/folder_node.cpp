@@ -29,11 +29,15 @@ struct DriveTree {
 const int driveTreeSlots = 32;
 DriveTree driveTrees[driveTreeSlots];
 NodeArena* growingArena = nullptr;  // set by buildTreeOf
+#ifdef QUORVEL_TEST_HOOKS
 long allocationsLeft = -1;
+#endif
 
 bool allocationAllowed() {
+#ifdef QUORVEL_TEST_HOOKS
     if (allocationsLeft == 0) return false;
     if (allocationsLeft > 0) --allocationsLeft;
+#endif
     return true;
 }
 
@@ -117,9 +121,11 @@ void releaseEachNode(FolderNode* first) {
 
 }  // namespace
 
+#ifdef QUORVEL_TEST_HOOKS
 void failTreeAllocationsAfter(long allowed) {
     allocationsLeft = allowed;
 }
+#endif
 
 void buildTreeOf(const FolderNode* drive) {
     growingArena = nullptr;
@@ -158,6 +164,17 @@ FolderNode* newDotDotNode(FolderNode* parent) {
     node->name = dotDotText;
     node->parent = parent;
     return node;
+}
+
+FolderNode* ensureUpNode(FolderNode* folder) {
+    for (FolderNode* child = folder->firstChild; child; child = child->next) {
+        if (isDotDot(child)) return child;
+    }
+    FolderNode* up = newDotDotNode(folder);
+    if (!up) return nullptr;
+    up->next = folder->firstChild;
+    folder->firstChild = up;
+    return up;
 }
 
 const char* enterNameOf(const FolderNode* node) {

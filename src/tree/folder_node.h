@@ -50,6 +50,12 @@ FolderNode* newNamedNode(const char* name, const char* enterName);
 // memory is exhausted.
 FolderNode* newDotDotNode(FolderNode* parent);
 
+// The ".." node among `folder`'s children. A folder the walk could not enter
+// or list has none, nor does one whose listing left ".." out: it gets one in
+// front, as an opened drive has, so that every listing below the drives has
+// its way back up. Null when there is no memory for it.
+FolderNode* ensureUpNode(FolderNode* folder);
+
 // The name to enter the folder by: the listed name, or the kept enter name.
 const char* enterNameOf(const FolderNode* node);
 
@@ -64,7 +70,9 @@ char* copyText(const char* text);
 // depth and chain length. The caller clears the link that pointed at `first`.
 void releaseChain(FolderNode* first);
 
-// Test hook: fails every allocation of the tree (a node with its texts, or a
-// text) after `allowed` more have succeeded, as if no arena block or heap
-// block could be had; a negative value allows all again.
+#ifdef QUORVEL_TEST_HOOKS
+// Test builds only: fails every allocation of the tree (a node with its
+// texts, or a text) after `allowed` more have succeeded, as if no arena block
+// or heap block could be had; a negative value allows all again.
 void failTreeAllocationsAfter(long allowed);
+#endif

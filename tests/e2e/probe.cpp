@@ -9,6 +9,14 @@
 //   probe box          the message box captioned "Quorvel 1.0": "text TEXT",
 //                      then "button TEXT" for each of its buttons
 //   probe button TEXT  the centre "X Y" of that button of the box (screen pixels)
+//   probe boxid        a number that names the box now up: a box that
+//                      closed and opened again gives another
+//   probe listcolour RRGGBB  sets the list's background colour (a colour
+//                      scheme whose window colour is not white) and repaints
+//   probe painted      exit code 0 when neither the main window nor its list
+//                      has a part still waiting to be painted
+//   probe running EXE  exit code 0 while a process of that file name runs
+//                      (in this prefix), 1 when none does
 //   probe focus        "list" when the list has the keyboard focus of
 //                      Quorvel's thread, else "other CLASS"
 //   probe minimise     asks the main window to minimise and probe restore to
@@ -16,6 +24,7 @@
 // Exit code 0; 1 when the window, row or box is not there; 2 on a wrong command.
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -197,6 +206,47 @@ int probeBox() {
     return 0;
 }
 
+int probePainted() {
+    HWND main = findMainWindow();
+    HWND list = findList(main);
+    if (!list) return saysNo("list");
+    if (GetUpdateRect(main, nullptr, FALSE) || GetUpdateRect(list, nullptr, FALSE)) {
+        std::printf("pending\n");
+        return 1;
+    }
+    std::printf("painted\n");
+    return 0;
+}
+
+int probeRunning(const char* exe) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 2;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool running = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !running; more = Process32Next(snapshot, &entry))
+        running = lstrcmpiA(entry.szExeFile, exe) == 0;
+    CloseHandle(snapshot);
+    std::printf("%s\n", running ? "running" : "not running");
+    return running ? 0 : 1;
+}
+
+int probeBoxId() {
+    HWND box = FindWindowA("#32770", "Quorvel 1.0");
+    if (!box) return saysNo("box");
+    std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(box)));
+    return 0;
+}
+
+int probeListColour(const char* hex) {
+    HWND list = findList(findMainWindow());
+    if (!list) return saysNo("list");
+    unsigned long rgb = std::strtoul(hex, nullptr, 16);
+    COLORREF colour = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    if (!SendMessageA(list, LVM_SETBKCOLOR, 0, colour)) return 1;
+    return InvalidateRect(list, nullptr, TRUE) ? 0 : 1;
+}
+
 struct ButtonSearch {
     const char* text;
     HWND found;
@@ -254,13 +304,18 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "window") == 0) return probeWindow();
     if (argc == 2 && std::strcmp(argv[1], "rows") == 0) return probeRows();
     if (argc == 2 && std::strcmp(argv[1], "box") == 0) return probeBox();
+    if (argc == 2 && std::strcmp(argv[1], "boxid") == 0) return probeBoxId();
+    if (argc == 2 && std::strcmp(argv[1], "painted") == 0) return probePainted();
     if (argc == 2 && std::strcmp(argv[1], "focus") == 0) return probeFocus();
+    if (argc == 3 && std::strcmp(argv[1], "listcolour") == 0) return probeListColour(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "running") == 0) return probeRunning(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "minimise") == 0) return postSystemCommand(SC_MINIMIZE);
     if (argc == 2 && std::strcmp(argv[1], "restore") == 0) return postSystemCommand(SC_RESTORE);
     if (argc == 3 && std::strcmp(argv[1], "button") == 0) return probeButton(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "rowrect") == 0) return probeRowRect(std::atoi(argv[2]), LVIR_BOUNDS);
     if (argc == 3 && std::strcmp(argv[1], "iconrect") == 0) return probeRowRect(std::atoi(argv[2]), LVIR_ICON);
-    std::fprintf(stderr, "usage: probe window | rows | rowrect N | iconrect N | box | button TEXT | focus"
+    std::fprintf(stderr, "usage: probe window | rows | rowrect N | iconrect N | box | boxid | button TEXT"
+                         " | listcolour RRGGBB | painted | running EXE | focus"
                          " | minimise | restore\n");
     return 2;
 }

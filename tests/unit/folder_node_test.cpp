@@ -104,6 +104,44 @@ TEST(ReleaseChain, ReleasesOnlyFromTheGivenNodeOn) {
     releaseChain(parent);
 }
 
+TEST(EnsureUpNode, KeepsTheListedDotDotWhereItIs) {
+    FolderNode* folder = newNamedNode("share", nullptr);
+    child(folder, "b");
+    FolderNode* listed = child(folder, "..");
+    child(folder, "a");
+    EXPECT_EQ(listed, ensureUpNode(folder));
+    int count = 0;
+    for (FolderNode* node = folder->firstChild; node; node = node->next) ++count;
+    EXPECT_EQ(3, count);
+    releaseChain(folder);
+}
+
+TEST(EnsureUpNode, AddsOneInFrontWhenThereIsNone) {
+    FolderNode* folder = newNamedNode("locked", nullptr);
+    FolderNode* inner = child(folder, "inner");
+    FolderNode* up = ensureUpNode(folder);
+    ASSERT_NE(nullptr, up);
+    EXPECT_EQ(dotDotText, up->name);
+    EXPECT_EQ(folder, up->parent);
+    EXPECT_EQ(up, folder->firstChild);
+    EXPECT_EQ(inner, up->next);
+    EXPECT_EQ(0u, up->filesBytes + up->subfoldersBytes);
+    EXPECT_EQ(up, ensureUpNode(folder));  // and only one
+    EXPECT_EQ(inner, up->next);
+    releaseChain(folder);
+}
+
+TEST(EnsureUpNode, NoMemoryLeavesTheChildrenAsTheyWere) {
+    FolderNode* folder = newNamedNode("locked", nullptr);
+    FolderNode* inner = child(folder, "inner");
+    failTreeAllocationsAfter(0);
+    EXPECT_EQ(nullptr, ensureUpNode(folder));
+    failTreeAllocationsAfter(-1);
+    EXPECT_EQ(inner, folder->firstChild);
+    EXPECT_EQ(nullptr, inner->next);
+    releaseChain(folder);
+}
+
 TEST(TreeAllocation, FailureIsReportedAsNull) {
     failTreeAllocationsAfter(1);
     FolderNode* first = newFolderNode();

@@ -1,4 +1,4 @@
-#include "pane/info_layout.h"
+#include "pane/panel_layout.h"
 
 #include <gtest/gtest.h>
 

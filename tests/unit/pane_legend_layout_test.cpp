@@ -1,4 +1,5 @@
-#include "pane/legend_layout.h"
+#include "pane/byte_count_text.h"
+#include "pane/chart_layout.h"
 
 #include <gtest/gtest.h>
 

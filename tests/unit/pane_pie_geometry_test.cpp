@@ -1,4 +1,4 @@
-#include "pane/pie_geometry.h"
+#include "pane/chart_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pane/size_breakdown.h"
+#include "pane/chart_layout.h"
 
 #include "tree/folder_node.h"
 

@@ -1,4 +1,5 @@
 #include "app/window_geometry.h"
+#include "ui/client_split.h"
 
 #include <gtest/gtest.h>
 

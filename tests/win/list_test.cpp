@@ -1,17 +1,20 @@
-// List rows and navigation on a real list-view control, with hand-built trees
-// whose drives are already scanned, so opening them touches no disk.
-#include "app/globals.h"
-#include "app/message_box_prompt.h"
+// List rows and navigation on a real list-view control: hand-built trees
+// whose drives are already scanned, and drives of the in-memory disk that
+// opening scans, asks about when missing, and reads again when removable.
 #include "app/startup.h"
 #include "list/navigation.h"
 #include "list/rows.h"
+#include "tree/drives.h"
 #include "tree/folder_node.h"
-#include "win32/win32_file_system.h"
+#include "ui/globals.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
+
+#include "support/memory_file_system.h"
+#include "support/scripted_prompt.h"
 
 #include <algorithm>
 #include <cctype>
@@ -128,9 +131,25 @@ protected:
         failTreeAllocationsAfter(-1);
         clearRows();
         releaseChain(root);
+        rootNode = nullptr;
+    }
+
+    // What a double-click or Enter does, with the in-memory disk and a user
+    // who answers the drive prompts as scripted.
+    void openRow() { openSelectedRow(disk, prompt); }
+
+    // The drives of `disk` in place of the hand-built root, as start-up
+    // lists them: none scanned yet.
+    void listDiskDrives() {
+        releaseChain(root);
+        enumerateDrives(disk);
+        root = rootNode;
+        showDrives(root);
     }
 
     FolderNode* root = nullptr;
+    MemoryFileSystem disk;
+    ScriptedPrompt prompt;
 };
 
 TEST_F(ListTest, RowsAddedInAnyOrderComeOutSortedWithDotDotFirst) {
@@ -248,7 +267,7 @@ TEST_F(ListTest, OpeningWithNoMarkedRowDoesNothing) {
     addDrive(root, "C:  ");
     addDrive(root, "D:  ");
     showDrives(root);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(2, rowCount());
     EXPECT_EQ(-1, selectionMark());
     EXPECT_EQ(0, returnDepth);
@@ -269,7 +288,7 @@ TEST_F(ListTest, DownTwiceAndBackUpReselectsTheRowsGoneDownFrom) {
     showDrives(root);
 
     markRow(2);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(1, returnDepth);
     EXPECT_EQ(2, returnPositions[0]);
     std::vector<std::string> driveListing = {" ..", "f0", "f1", "f2", "f3", "f4", "f5", "f6", "f7"};
@@ -279,7 +298,7 @@ TEST_F(ListTest, DownTwiceAndBackUpReselectsTheRowsGoneDownFrom) {
     EXPECT_EQ(drive, selectedNode()->parent);
 
     markRow(5);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(2, returnDepth);
     EXPECT_EQ(5, returnPositions[1]);
     std::vector<std::string> folderListing = {" ..", "deeper", "inner"};
@@ -287,7 +306,7 @@ TEST_F(ListTest, DownTwiceAndBackUpReselectsTheRowsGoneDownFrom) {
     EXPECT_EQ(0, selectionMark());
     EXPECT_EQ(f4, selectedNode()->parent);
 
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());  // " .." is marked
+    openRow();  // " .." is marked
     EXPECT_EQ(1, returnDepth);
     EXPECT_EQ(driveListing, rowLabels());
     EXPECT_EQ(5, selectionMark());
@@ -296,12 +315,42 @@ TEST_F(ListTest, DownTwiceAndBackUpReselectsTheRowsGoneDownFrom) {
     EXPECT_EQ(UINT(LVIS_SELECTED | LVIS_FOCUSED), readRow(5).state);
 
     markRow(0);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(0, returnDepth);
     std::vector<std::string> drives = {"A:  ", "B:  ", "C:  Data", "D:  ", "E:  "};
     EXPECT_EQ(drives, rowLabels());
     EXPECT_EQ(2, selectionMark());
     EXPECT_EQ(drive, selectedNode());
+    EXPECT_EQ(1, selectedCount());
+}
+
+// The control's collation ignores hyphens, so "-" lands before " ..": the
+// way back up is selected in whatever row it landed, on the way down
+// into the drive and into a folder that gets its " .." added.
+TEST_F(ListTest, OpeningSelectsDotDotWhereverItSorts) {
+    FolderNode* drive = addDrive(root, "C:  ");
+    FolderNode* up = addDotDot(drive);
+    addChild(drive, "-");
+    addChild(drive, "b");
+    FolderNode* share = addChild(drive, "share");
+    addChild(share, "-");
+    addChild(share, "x");
+    showDrives(root);
+    markRow(0);
+    openRow();
+    std::vector<std::string> expected = {"-", " ..", "b", "share"};
+    ASSERT_EQ(expected, rowLabels());
+    EXPECT_EQ(1, selectionMark());
+    EXPECT_EQ(up, selectedNode());
+    EXPECT_EQ(0u, readRow(0).state);
+    EXPECT_EQ(UINT(LVIS_SELECTED | LVIS_FOCUSED), readRow(1).state);
+
+    markRow(3);
+    openRow();
+    expected = {"-", " ..", "x"};
+    ASSERT_EQ(expected, rowLabels());
+    EXPECT_EQ(1, selectionMark());
+    EXPECT_EQ(share->firstChild, selectedNode());
     EXPECT_EQ(1, selectedCount());
 }
 
@@ -332,23 +381,23 @@ TEST_F(ListTest, SixtyLevelsDownAndBackUp) {
     buildDeepDrive(root, 60);
     showDrives(root);
     markRow(2);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     for (int depth = 0; depth < 60; ++depth) {
         markRow(rowDownAt(depth));
-        openSelectedRow(win32FileSystem(), messageBoxPrompt());
+        openRow();
         ASSERT_EQ(depth + 2, returnDepth);
         ASSERT_EQ(rowDownAt(depth), returnPositions[depth + 1]);
         ASSERT_EQ(0, selectionMark());
         ASSERT_EQ(depth == 59 ? 1 : 4, rowCount()) << depth;
     }
     for (int depth = 59; depth >= 0; --depth) {
-        openSelectedRow(win32FileSystem(), messageBoxPrompt());  // row 0, " .."
+        openRow();  // row 0, " .."
         ASSERT_EQ(depth + 1, returnDepth);
         ASSERT_EQ(rowDownAt(depth), selectionMark()) << depth;
         ASSERT_EQ(1, selectedCount());
         markRow(0);
     }
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(0, returnDepth);
     EXPECT_EQ(2, selectionMark());
     EXPECT_EQ(3, rowCount());
@@ -358,13 +407,13 @@ TEST_F(ListTest, ADescentTheHistoryCannotHoldIsRefused) {
     buildDeepDrive(root, 400);
     showDrives(root);
     markRow(0);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     failReturnPositionsGrowth(true);
     int refusedAt = -1;
     for (int depth = 0; depth < 400 && refusedAt < 0; ++depth) {
         int before = returnDepth;
         markRow(rowDownAt(depth));
-        openSelectedRow(win32FileSystem(), messageBoxPrompt());
+        openRow();
         if (returnDepth == before) refusedAt = before;
     }
     ASSERT_GE(refusedAt, 50);
@@ -372,13 +421,13 @@ TEST_F(ListTest, ADescentTheHistoryCannotHoldIsRefused) {
     EXPECT_EQ(4, rowCount());
     EXPECT_EQ(rowDownAt(refusedAt - 1), selectionMark());
     failReturnPositionsGrowth(false);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(refusedAt + 1, returnDepth);
     EXPECT_EQ(rowDownAt(refusedAt - 1), returnPositions[refusedAt]);
     // All the way back up restores every saved row.
     for (int depth = refusedAt - 1; depth >= 0; --depth) {
         markRow(0);
-        openSelectedRow(win32FileSystem(), messageBoxPrompt());
+        openRow();
         ASSERT_EQ(depth + 1, returnDepth);
         ASSERT_EQ(rowDownAt(depth), selectionMark()) << depth;
     }
@@ -394,13 +443,13 @@ TEST_F(ListTest, GoingUpScrollsTheSavedRowIntoView) {
     }
     showDrives(root);
     markRow(0);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     markRow(251);  // "d250"
     SendMessageA(folderList, LVM_ENSUREVISIBLE, 251, FALSE);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(2, returnDepth);
     EXPECT_EQ(0, selectionMark());
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(251, selectionMark());
     EXPECT_EQ("d250", readRow(251).label);
     RECT client;
@@ -423,9 +472,9 @@ TEST_F(ListTest, AFolderWithoutChildrenOpensToAWayBackUp) {
     FolderNode* locked = childNamed(drive, "locked");
     showDrives(root);
     markRow(0);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     markRow(1);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(2, returnDepth);
     EXPECT_EQ(std::vector<std::string>{" .."}, rowLabels());
     EXPECT_EQ(0, selectionMark());
@@ -434,11 +483,11 @@ TEST_F(ListTest, AFolderWithoutChildrenOpensToAWayBackUp) {
     EXPECT_EQ(locked, up->parent);
     EXPECT_EQ(locked->firstChild, up);
     EXPECT_EQ(0u, up->filesBytes + up->subfoldersBytes);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(1, returnDepth);
     EXPECT_EQ(1, selectionMark());
     // The second time it opens the same way, with no second ".." node.
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     EXPECT_EQ(up, locked->firstChild);
     EXPECT_EQ(nullptr, up->next);
     EXPECT_EQ(1, rowCount());
@@ -453,9 +502,9 @@ TEST_F(ListTest, AFolderWithoutDotDotGetsOneInFront) {
     addChild(share, "alpha");
     showDrives(root);
     markRow(0);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     markRow(1);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     std::vector<std::string> expected = {" ..", "alpha", "inner"};
     EXPECT_EQ(expected, rowLabels());
     EXPECT_EQ(0, selectionMark());
@@ -470,16 +519,121 @@ TEST_F(ListTest, NoMemoryForTheWayBackUpRefusesTheDescent) {
     addChild(drive, "other");
     showDrives(root);
     markRow(0);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     markRow(1);
     failTreeAllocationsAfter(0);
-    openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    openRow();
     failTreeAllocationsAfter(-1);
     EXPECT_EQ(1, returnDepth);
     std::vector<std::string> expected = {" ..", "locked", "other"};
     EXPECT_EQ(expected, rowLabels());
     EXPECT_EQ(1, selectionMark());
     EXPECT_EQ(nullptr, childNamed(drive, "locked")->firstChild);
+}
+
+// Drives of the in-memory disk: what opening them reads, asks and keeps.
+
+int rowLabelled(const char* label) {
+    std::vector<std::string> labels = rowLabels();
+    return static_cast<int>(std::find(labels.begin(), labels.end(), label) - labels.begin());
+}
+
+TEST_F(ListTest, OpeningAnUnscannedDriveScansItOnce) {
+    MemoryFolder& drive = disk.addDrive('C', "Sys");
+    drive.file("loose", 100).folder("b").file("f", 300);
+    drive.folder("a").file("g", 5).folder("x").file("h", 7);
+    disk.addDrive('D', "Data").folder("elsewhere");
+    listDiskDrives();
+    ASSERT_EQ((std::vector<std::string>{"C:  Sys", "D:  Data"}), rowLabels());
+    FolderNode* c = childNamed(root, "C:  Sys");
+    ASSERT_EQ(0, c->scanned);
+
+    markRow(0);
+    openRow();
+    EXPECT_EQ((std::vector<std::string>{" ..", "a", "b"}), rowLabels());
+    EXPECT_EQ(1, returnDepth);
+    EXPECT_EQ(0, selectionMark());
+    EXPECT_EQ(1, c->scanned);
+    EXPECT_EQ(100u, c->filesBytes);
+    EXPECT_EQ(312u, c->subfoldersBytes);
+    EXPECT_EQ(0, prompt.promptsShown);
+    markRow(rowLabelled("a"));
+    openRow();
+    EXPECT_EQ((std::vector<std::string>{" ..", "x"}), rowLabels());
+    EXPECT_EQ(7u, selectedNode()->parent->firstChild->next->filesBytes);
+
+    // Back to the drives and in again: a fixed drive is not read twice.
+    openRow();
+    markRow(0);
+    openRow();
+    EXPECT_EQ(0, returnDepth);
+    EXPECT_EQ(0, selectionMark());
+    int callsBefore = disk.diskCalls;
+    drive.folder("later");
+    openRow();
+    EXPECT_EQ(callsBefore, disk.diskCalls);
+    EXPECT_EQ((std::vector<std::string>{" ..", "a", "b"}), rowLabels());
+}
+
+TEST_F(ListTest, CancelOnAMissingDriveLeavesTheDrivesListed) {
+    disk.addDrive('C', "Sys").folder("a");
+    disk.addDrive('E', "Gone").folder("b");
+    disk.drive('E').present = false;
+    listDiskDrives();
+    markRow(1);
+    openRow();  // the prompt is answered with Cancel
+    EXPECT_EQ(1, prompt.promptsShown);
+    EXPECT_EQ((std::vector<std::string>{"C:  Sys", "E:  "}), rowLabels());
+    EXPECT_EQ(0, returnDepth);
+    EXPECT_EQ(1, selectionMark());
+    FolderNode* e = childNamed(root, "E:  ");
+    EXPECT_EQ(e, selectedNode());
+    EXPECT_EQ(0, e->scanned);
+    EXPECT_EQ(nullptr, e->firstChild);
+}
+
+TEST_F(ListTest, RetryOnceTheDriveIsBackOpensIt) {
+    disk.addDrive('C', "Sys").folder("a");
+    MemoryFolder& late = disk.addDrive('E', "Late");
+    late.folder("inside").file("f", 40);
+    late.file("g", 2);
+    disk.drive('E').present = false;
+    listDiskDrives();
+    markRow(1);
+    // The user puts the medium in while the prompt is shown, then retries.
+    disk.promptAnswers = {true};
+    disk.whilePromptShown = [this] { disk.drive('E').present = true; };
+    openSelectedRow(disk, disk);
+    EXPECT_EQ(1, disk.promptsShown);
+    EXPECT_EQ((std::vector<std::string>{" ..", "inside"}), rowLabels());
+    EXPECT_EQ(1, returnDepth);
+    EXPECT_EQ(1, returnPositions[0]);
+    FolderNode* e = selectedNode()->parent;
+    EXPECT_EQ(2u, e->filesBytes);
+    EXPECT_EQ(40u, e->subfoldersBytes);
+}
+
+TEST_F(ListTest, ARemovableDriveIsReadAgainOnEveryOpening) {
+    disk.addDrive('C', "Sys").folder("a");
+    MemoryFolder& floppy = disk.addDrive('A', "", driveTypeRemovable);
+    floppy.folder("old").file("f", 10);
+    listDiskDrives();
+    ASSERT_EQ((std::vector<std::string>{"A:  ", "C:  Sys"}), rowLabels());
+    markRow(0);
+    openRow();
+    EXPECT_EQ((std::vector<std::string>{" ..", "old"}), rowLabels());
+    FolderNode* a = selectedNode()->parent;
+    EXPECT_EQ(0, a->scanned);
+    EXPECT_EQ(10u, a->subfoldersBytes);
+
+    openRow();  // back up through " .."
+    EXPECT_EQ(0, selectionMark());
+    floppy.folder("new").file("f", 20);
+    openRow();
+    EXPECT_EQ((std::vector<std::string>{" ..", "new", "old"}), rowLabels());
+    EXPECT_EQ(30u, a->subfoldersBytes);
+    EXPECT_EQ(0, a->scanned);
+    EXPECT_EQ(0, prompt.promptsShown);
 }
 
 }  // namespace

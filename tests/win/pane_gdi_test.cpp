@@ -1,14 +1,12 @@
 // The lower pane drawn into a 32-bit DIB section and checked pixel by pixel
 // where the geometry functions put things.
-#include "app/globals.h"
-#include "pane/chart_pane.h"
-#include "pane/info_layout.h"
-#include "pane/info_panel.h"
-#include "pane/legend_layout.h"
-#include "pane/pie_chart.h"
-#include "pane/pie_geometry.h"
+#include "pane/chart_gdi.h"
+#include "pane/chart_layout.h"
+#include "pane/panel_gdi.h"
+#include "pane/panel_layout.h"
 #include "res/resource_ids.h"
 #include "tree/folder_node.h"
+#include "ui/globals.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -72,7 +70,7 @@ void showNoSelection() {
 
 int windowLineHeight() {
     HDC dc = GetDC(mainWindow);
-    TEXTMETRICA metrics;
+    TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
     ReleaseDC(mainWindow, dc);
     return metrics.tmHeight;
@@ -82,7 +80,7 @@ int windowLineHeight() {
 InfoPanelLayout expectedPanelLayout() {
     HDC dc = CreateCompatibleDC(nullptr);
     SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    TEXTMETRICA metrics;
+    TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
     int32_t widths[infoLineCount];
     for (int i = 0; i < infoLineCount; ++i) {
@@ -221,7 +219,7 @@ TEST_F(PaneGdiTest, ThirdsSumToOneOnThisFloatingPointUnit) {
 // ---- legend ----
 
 TEST_F(PaneGdiTest, LegendEntrySwatchLabelAndCount) {
-    TEXTMETRICA metrics;
+    TEXTMETRICA metrics = {};
     GetTextMetricsA(canvas.dc(), &metrics);
     const int h = metrics.tmHeight;
     ASSERT_GT(h, 4);
@@ -286,7 +284,7 @@ const LegendCase legendCases[] = {
 
 TEST_F(PaneGdiTest, LegendTextsBesideTheirSwatches) {
     const char* labels[3] = {"The current folder", "The rest of folders", "Files"};
-    TEXTMETRICA metrics;
+    TEXTMETRICA metrics = {};
     GetTextMetricsA(canvas.dc(), &metrics);
     const int h = metrics.tmHeight;                // the text lines, in the paint's DC
     const int entryStep = 3 * windowLineHeight();  // the entries, in the window's font
@@ -439,11 +437,21 @@ TEST_F(PaneGdiTest, HandCursorOnlyOverALinkLine) {
     showNoSelection();
     paintWhole();
     ASSERT_EQ(linkHotSpotCount, 2);
+    // The test program carries Quorvel's resources: this is cursor 102, the
+    // hand whose hot spot is at its finger tip.
     HCURSOR hand = LoadCursorA(appInstance, MAKEINTRESOURCEA(LINK_CURSOR));
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    ASSERT_NE(nullptr, hand);
     ASSERT_NE(hand, arrow);
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    EXPECT_EQ(6u, info.xHotspot);
+    EXPECT_EQ(2u, info.yHotspot);
     const PixelRect area = linkHotSpots[0].area;
 
+    SetCursor(arrow);
     updateLinkCursor(area.left, area.bottom - 1);  // the underline row
     EXPECT_EQ(GetCursor(), hand);
     updateLinkCursor(area.right, area.bottom - 1);

@@ -1,9 +1,9 @@
 // Every share of the pie drawn into a 32-bit DIB section and counted pixel
 // by pixel: each colour covers its share of the disc, a share of 0 not a
 // single pixel, and slivers never turn into whole discs.
-#include "app/globals.h"
 #include "app/startup.h"
-#include "pane/pie_chart.h"
+#include "pane/chart_gdi.h"
+#include "ui/globals.h"
 
 #include <windows.h>
 

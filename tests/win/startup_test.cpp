@@ -1,11 +1,13 @@
 // The main window, its list and the window procedure's routing, on real
-// windows (hidden). The row-image strip is not in test programs, so the
-// start-up steps are taken one by one without it.
-#include "app/globals.h"
+// windows (hidden). The start-up steps are taken one by one, as runQuorvel
+// would end in its message loop.
 #include "app/startup.h"
 #include "list/navigation.h"
 #include "list/rows.h"
+#include "pane/panel_layout.h"
+#include "res/resource_ids.h"
 #include "tree/folder_node.h"
+#include "ui/globals.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -253,6 +255,22 @@ TEST_F(StartupTest, FocusGivenToTheMainWindowGoesToTheList) {
     EXPECT_EQ(folderList, GetFocus());
     DestroyWindow(other);
     ShowWindow(mainWindow, SW_HIDE);
+}
+
+// The pointer's moves over the main window set the cursor: Quorvel's own
+// hand (102) over a link, the arrow beside it.
+TEST_F(StartupTest, MouseOverALinkShowsTheProgramsHandCursor) {
+    HCURSOR hand = LoadCursorA(appInstance, MAKEINTRESOURCEA(LINK_CURSOR));
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    ASSERT_NE(nullptr, hand);
+    linkHotSpots[0] = LinkHotSpot{{100, 300, 180, 316}, "http://quorvel.example.org/"};
+    linkHotSpotCount = 1;
+    SetCursor(nullptr);
+    SendMessageA(mainWindow, WM_MOUSEMOVE, 0, MAKELPARAM(179, 315));
+    EXPECT_EQ(hand, GetCursor());
+    SendMessageA(mainWindow, WM_MOUSEMOVE, 0, MAKELPARAM(180, 315));
+    EXPECT_EQ(arrow, GetCursor());
+    linkHotSpotCount = 0;
 }
 
 TEST_F(StartupTest, CloseEndsTheLoopWithZeroAndKeepsTheWindow) {

@@ -4,26 +4,47 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
-std::map<std::string, ExpectedTotals> readManifest(char driveLetter) {
-    std::map<std::string, ExpectedTotals> totals;
+namespace {
+
+// Calls `take(line, tab)` for each line of C:\fixtures\<letter>.<kind> that
+// holds a tab, with the newline dropped.
+template <typename Take>
+void readFixtureLines(char letter, const char* kind, Take take) {
     char file[64];
-    std::snprintf(file, sizeof file, "C:\\fixtures\\%c.manifest", driveLetter);
+    std::snprintf(file, sizeof file, "C:\\fixtures\\%c.%s", letter, kind);
     FILE* in = std::fopen(file, "r");
-    if (!in) return totals;
+    if (!in) return;
     char line[4096];
     while (std::fgets(line, sizeof line, in)) {
-        char* tab1 = std::strchr(line, '\t');
-        if (!tab1) continue;
-        *tab1 = 0;
-        unsigned long long files = 0, subfolders = 0;
-        if (std::sscanf(tab1 + 1, "%llu\t%llu", &files, &subfolders) != 2) continue;
-        totals[line] = ExpectedTotals{files, subfolders};
+        line[std::strcspn(line, "\n")] = 0;
+        if (char* tab = std::strchr(line, '\t')) take(line, tab);
     }
     std::fclose(in);
+}
+
+}  // namespace
+
+std::map<std::string, ExpectedTotals> readManifest(char driveLetter) {
+    std::map<std::string, ExpectedTotals> totals;
+    readFixtureLines(driveLetter, "manifest", [&](char* line, char* tab) {
+        *tab = 0;
+        unsigned long long files = 0, subfolders = 0;
+        if (std::sscanf(tab + 1, "%llu\t%llu", &files, &subfolders) == 2)
+            totals[line] = ExpectedTotals{files, subfolders};
+    });
     return totals;
+}
+
+std::vector<std::pair<uint64_t, std::string>> readFileList(char driveLetter) {
+    std::vector<std::pair<uint64_t, std::string>> files;
+    readFixtureLines(driveLetter, "files", [&](char* line, char* tab) {
+        files.emplace_back(std::strtoull(line, nullptr, 10), std::string(tab + 1));
+    });
+    return files;
 }
 
 namespace {

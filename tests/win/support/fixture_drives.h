@@ -1,10 +1,14 @@
 // The drives the Windows test run maps before Wine starts (tests/win/run):
+//   D: a chain 300 deep of 40-letter names   J: a chain 1000 deep of "j"
+//   H: folder names that the path rules rewrite (a file list, H.files)
+//   K: the chart drive of the end-to-end run
 //   E: an empty folder         F: a small tree, drive type floppy (removable)
 //   L: directory-link loops    M: a folder that does not exist
 //   Q: a generated tree        S: a 5 GiB sparse file
 //   U: folders named in Cyrillic and Japanese
 //   V: a folder labelled "Fixtures" (through .windows-label)
-// Manifests of the expected totals are copied to C:\fixtures\<letter>.manifest.
+// Manifests of the expected totals are copied to C:\fixtures\<letter>.manifest,
+// file lists ("SIZE<TAB>PATH" per file) to C:\fixtures\<letter>.files.
 #pragma once
 
 #include "tree/folder_node.h"
@@ -12,6 +16,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct ExpectedTotals {
     uint64_t filesBytes;
@@ -20,6 +26,9 @@ struct ExpectedTotals {
 
 // path ('/' between names, "." for the root) -> totals
 std::map<std::string, ExpectedTotals> readManifest(char driveLetter);
+
+// Every file of a drive with a file list: size and path ('/' between names).
+std::vector<std::pair<uint64_t, std::string>> readFileList(char driveLetter);
 
 // The same shape taken from a scanned drive: every folder node below it but
 // ".." nodes, by path.

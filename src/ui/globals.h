@@ -1,4 +1,6 @@
-// Handles and drawing objects made once at start-up and kept for the whole run.
+// Handles and drawing objects made once at start-up and kept for the whole
+// run. Below list/, pane/ and app/, which all draw or send with them; the
+// start-up in app/ fills them in.
 #pragma once
 
 #include <windows.h>

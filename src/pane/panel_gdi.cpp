@@ -1,8 +1,9 @@
-#include "pane/info_panel.h"
+#include "pane/panel_gdi.h"
 
-#include "app/globals.h"
-#include "pane/info_layout.h"
+#include "pane/line_height.h"
+#include "pane/panel_layout.h"
 #include "res/resource_ids.h"
+#include "ui/globals.h"
 
 #include <shellapi.h>
 
@@ -31,9 +32,7 @@ void paintInfoPanel(HDC dc, HWND window, const RECT& update) {
 
     RECT client;
     GetClientRect(window, &client);
-    TEXTMETRICA metrics;
-    GetTextMetricsA(dc, &metrics);
-    int32_t lineHeight = metrics.tmHeight;
+    int32_t lineHeight = lineHeightOf(dc);
 
     int32_t widths[infoLineCount];
     for (int i = 0; i < infoLineCount; ++i) {

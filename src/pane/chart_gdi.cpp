@@ -1,23 +1,35 @@
-#include "pane/chart_pane.h"
+#include "pane/chart_gdi.h"
 
-#include "app/globals.h"
 #include "list/rows.h"
-#include "pane/info_layout.h"
-#include "pane/info_panel.h"
-#include "pane/legend_layout.h"
-#include "pane/pie_chart.h"
-#include "pane/size_breakdown.h"
+#include "pane/byte_count_text.h"
+#include "pane/chart_layout.h"
+#include "pane/line_height.h"
+#include "pane/panel_gdi.h"
+#include "pane/panel_layout.h"
 #include "tree/folder_node.h"
+#include "ui/client_split.h"
+#include "ui/globals.h"
 
 namespace {
 
 // The line height of the window's own default font, from a short-lived DC.
 int windowLineHeight(HWND window) {
     HDC measuring = GetDC(window);
-    TEXTMETRICA metrics;
-    GetTextMetricsA(measuring, &metrics);
+    int height = lineHeightOf(measuring);
     ReleaseDC(window, measuring);
-    return metrics.tmHeight;
+    return height;
+}
+
+// A share shown alone is an ellipse: Pie with its two points on one ray
+// would draw the same disc, but with a radius outlined across it.
+void drawShare(HDC dc, const PieGeometry& pie, const PieWedge& wedge, HBRUSH brush) {
+    SelectObject(dc, brush);
+    if (wedge.wholeDisc) {
+        Ellipse(dc, pie.left, pie.top, pie.right, pie.bottom);
+        return;
+    }
+    Pie(dc, pie.left, pie.top, pie.right, pie.bottom, wedge.from.x, wedge.from.y, wedge.to.x,
+        wedge.to.y);
 }
 
 }  // namespace
@@ -25,11 +37,12 @@ int windowLineHeight(HWND window) {
 void paintChartPane(HDC dc, RECT& update, HWND window) {
     RECT client;
     GetClientRect(window, &client);
-    LONG paneTop = client.bottom / 3;
+    LONG paneTop = folderListHeight(client.bottom);
     if (update.top < paneTop) update.top = paneTop;
     // Only the list's third needed painting: leave the pane and its links.
     if (update.bottom <= update.top) return;
 
+    // Read once: the breakdown below is for this very row.
     FolderNode* selected = selectedNode();
     if (!selected || selected->isDrive) {
         paintInfoPanel(dc, window, update);
@@ -40,7 +53,7 @@ void paintChartPane(HDC dc, RECT& update, HWND window) {
     linkHotSpotCount = 0;
     FillRect(dc, &update, GetSysColorBrush(COLOR_BTNFACE));
 
-    SizeBreakdown breakdown = computeSizeBreakdown();
+    SizeBreakdown breakdown = computeSizeBreakdown(selected);
     // The pie box depends on the client height alone, so a narrow window
     // cuts the legend off rather than shrinking the pie.
     ChartLayout layout = computeChartLayout(client.bottom, windowLineHeight(window));
@@ -54,10 +67,19 @@ void paintChartPane(HDC dc, RECT& update, HWND window) {
                     "Files", breakdown.parentFilesBytes);
 }
 
+void drawPieChart(HDC dc, int left, int top, int width, int height,
+                  double currentFraction, double filesFraction) {
+    PieGeometry pie = computePieGeometry(left, top, width, height, currentFraction, filesFraction);
+    SelectObject(dc, outlinePen);
+    // Green, white, blue. The wedges only meet at their edges, so the order
+    // decides no more than which outline lies on top.
+    if (pie.drawGreen) drawShare(dc, pie, pie.wedges[pieGreen], paletteGreen);
+    if (pie.drawWhite) drawShare(dc, pie, pie.wedges[pieWhite], paletteWhite);
+    if (pie.drawBlue) drawShare(dc, pie, pie.wedges[pieBlue], paletteBlue);
+}
+
 void drawLegendEntry(HDC dc, int x, int y, HBRUSH brush, const char* label, uint64_t count) {
-    TEXTMETRICA metrics;
-    GetTextMetricsA(dc, &metrics);
-    LegendEntryLayout entry = computeLegendEntry(x, y, metrics.tmHeight);
+    LegendEntryLayout entry = computeLegendEntry(x, y, lineHeightOf(dc));
 
     SelectObject(dc, outlinePen);
     SelectObject(dc, brush);

@@ -1,4 +1,6 @@
-#include "pane/info_layout.h"
+#include "pane/panel_layout.h"
+
+#include "ui/client_split.h"
 
 const InfoLine infoLines[infoLineCount] = {
     {"Quorvel v1.0", 0},
@@ -14,7 +16,7 @@ int32_t linkHotSpotCount = 0;
 InfoPanelLayout layoutInfoPanel(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
                                 const int32_t (&textWidths)[infoLineCount]) {
     InfoPanelLayout layout;
-    layout.third = clientHeight / 3;
+    layout.third = folderListHeight(clientHeight);
     // Placed as if the block were 5h + 70 high, which sets it 29 pixels above
     // the centre; a short pane starts it at the pane's top edge.
     layout.y0 = layout.third +

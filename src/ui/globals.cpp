@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "ui/globals.h"
 
 HINSTANCE appInstance = nullptr;
 HWND mainWindow = nullptr;

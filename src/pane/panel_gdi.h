@@ -1,4 +1,5 @@
-// The information panel shown with no selection or a drive row, and its links.
+// The information panel shown with no selection or a drive row, and its
+// links, drawn with GDI from what panel_layout.h computes.
 #pragma once
 
 #include <windows.h>

@@ -1,9 +1,17 @@
-#include "pane/pie_geometry.h"
+#include "pane/chart_layout.h"
+
+#include "tree/folder_node.h"
+#include "ui/client_split.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
+
+// Counts are read as signed 64-bit; totals stay far below 2^63.
+double toDouble(uint64_t count) {
+    return static_cast<double>(static_cast<int64_t>(count));
+}
 
 // Radial points lie this far from the centre: only their direction matters
 // to the wedge drawing.
@@ -36,6 +44,27 @@ int largestShare(const double shares[3]) {
 }
 
 }  // namespace
+
+SizeBreakdown computeSizeBreakdown(const FolderNode* selected) {
+    SizeBreakdown none{0, 0, 0, 0.0, 0.0};
+    if (!selected || !selected->parent) return none;
+    const FolderNode* listed = selected->parent;
+    uint64_t listedTotal = listed->filesBytes + listed->subfoldersBytes;
+    double total = toDouble(listedTotal);
+    // The only division guard: an empty listed folder shows nothing at all,
+    // whatever the selected node holds.
+    if (total == 0.0) return none;
+
+    SizeBreakdown breakdown;
+    breakdown.currentBytes = selected->filesBytes + selected->subfoldersBytes;
+    breakdown.parentFilesBytes = listed->filesBytes;
+    breakdown.restBytes = listed->subfoldersBytes - breakdown.currentBytes;
+    // Two independent divisions: their sum may miss 1.0 by a rounding step,
+    // which the pie takes as it comes.
+    breakdown.currentFraction = toDouble(breakdown.currentBytes) / total;
+    breakdown.filesFraction = toDouble(breakdown.parentFilesBytes) / total;
+    return breakdown;
+}
 
 PieGeometry computePieGeometry(int32_t left, int32_t top, int32_t width, int32_t height,
                                double currentFraction, double filesFraction) {
@@ -93,4 +122,33 @@ PieGeometry computePieGeometry(int32_t left, int32_t top, int32_t width, int32_t
     pie.drawWhite = shown[pieWhite];
     pie.drawBlue = shown[pieBlue];
     return pie;
+}
+
+LegendEntryLayout computeLegendEntry(int32_t x, int32_t y, int32_t lineHeight) {
+    LegendEntryLayout entry;
+    entry.y = y;
+    // The swatch is two line heights wide and one high, beside the label.
+    entry.swatchLeft = x;
+    entry.swatchTop = y;
+    entry.swatchRight = x + 2 * lineHeight;
+    entry.swatchBottom = y + lineHeight;
+    entry.textX = x + 2 * lineHeight + 4;
+    entry.countY = y + lineHeight;
+    return entry;
+}
+
+ChartLayout computeChartLayout(int32_t clientHeight, int32_t lineHeight) {
+    ChartLayout layout;
+    // The same division that sizes the list, so the two meet exactly.
+    layout.paneTop = folderListHeight(clientHeight);
+    layout.chartSide = clientHeight - layout.paneTop - 20;
+    layout.pieLeft = 10;
+    layout.pieTop = layout.paneTop + 10;
+    layout.legendX = clientHeight - layout.paneTop + 20;
+    // Entries are three lines apart: label, count, one empty line.
+    for (int i = 0; i < 3; ++i)
+        layout.entries[i] = computeLegendEntry(layout.legendX,
+                                               layout.paneTop + 10 + 3 * i * lineHeight,
+                                               lineHeight);
+    return layout;
 }

@@ -1,0 +1,20 @@
+// The lower two thirds of the main window when a folder row is selected:
+// the pie and its legend, drawn with GDI from what chart_layout.h computes.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Paints the pane part of `update` (its top is raised to the pane's top in
+// place); an update wholly inside the list's third paints nothing. With no
+// selection, or a drive row selected, the information panel is painted.
+void paintChartPane(HDC dc, RECT& update, HWND window);
+
+// Draws the shares computePieGeometry shows into `dc` with the palette's pen
+// and brushes, as wedges, or as one disc when a share is shown alone; the
+// blue share is what the two fractions leave of the turn.
+void drawPieChart(HDC dc, int left, int top, int width, int height,
+                  double currentFraction, double filesFraction);
+
+void drawLegendEntry(HDC dc, int x, int y, HBRUSH brush, const char* label, uint64_t count);

@@ -1,7 +1,0 @@
-#include "pane/size_breakdown.h"
-
-#include "list/rows.h"
-
-SizeBreakdown computeSizeBreakdown() {
-    return computeSizeBreakdown(selectedNode());
-}
