@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +15,22 @@ namespace {
 // Large enough that most folders come in one read, small enough to stay in cache.
 const size_t listingBufferSize = 32 * 1024;
 const unsigned driveRootLevel = 1;
+
+bool isShortOfDescriptors() {
+    return errno == EMFILE || errno == ENFILE;
+}
+
+int openFolderAt(int dirFd, const char* name) {
+    return openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+FolderIdentity identityOf(const struct stat& st) {
+    return FolderIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+bool sameFolder(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+}
 
 bool isDotName(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
@@ -92,7 +109,7 @@ bool PosixFileSystem::enterRoot() {
         return false;
     }
     leaveAll();
-    levels.push_back(Level{fd, false});
+    levels.push_back(Level{fd, false, 0, FolderIdentity{}});
     return true;
 }
 
@@ -100,29 +117,114 @@ bool PosixFileSystem::enterRoot() {
 // one fchdir per step costs far less than the listing that follows it.
 bool PosixFileSystem::stepDown(const char* name) {
     // Links are followed: the walk has already decided to enter this one.
-    int fd = openat(levels.back().fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = openMakingRoom(levels.back().fd, name);
     if (fd < 0) return false;
     if (fchdir(fd) != 0) {
         close(fd);
         return false;
     }
-    levels.push_back(Level{fd, false});
+    trail.append(name).push_back('/');
+    levels.push_back(Level{fd, false, trail.size(), FolderIdentity{}});
+    return true;
+}
+
+// openat, and when the descriptors have run out, again after closing the
+// oldest levels: a walk deeper than the open-file limit goes on.
+int PosixFileSystem::openMakingRoom(int dirFd, const char* name) {
+    int fd = openFolderAt(dirFd, name);
+    if (fd < 0 && isShortOfDescriptors() && closeOldestLevels()) fd = openFolderAt(dirFd, name);
+    return fd;
+}
+
+// Closes the older half of the open levels between the root and the current
+// folder; they are reopened by name when the walk climbs back to them.
+bool PosixFileSystem::closeOldestLevels() {
+    if (levels.size() < 2 || levels.size() - 1 <= lowestOpen) return false;
+    size_t count = (levels.size() - lowestOpen) / 2;
+    for (size_t i = lowestOpen; i < lowestOpen + count; ++i) closeLevel(levels[i]);
+    lowestOpen += count;
+    reopenBatch = count;
+    return true;
+}
+
+void PosixFileSystem::closeLevel(Level& level) {
+    struct stat st;
+    level.id = fstat(level.fd, &st) == 0 ? identityOf(st) : FolderIdentity{};
+    close(level.fd);
+    level.fd = -1;
+}
+
+// Reopens the closed parent of the current folder: through "..", in one
+// step, when that is the folder it was; by name from the root when it is
+// not (the current folder was entered through a link).
+bool PosixFileSystem::reopenParent() {
+    size_t parent = levels.size() - 2;
+    int fd = openFolderAt(levels.back().fd, "..");
+    struct stat st;
+    if (fd >= 0 && fstat(fd, &st) == 0 && sameFolder(identityOf(st), levels[parent].id)) {
+        levels[parent].fd = fd;
+        levels[parent].readBefore = false;
+        lowestOpen = parent;
+        return true;
+    }
+    if (fd >= 0) close(fd);
+    return reopenUpTo(parent);
+}
+
+// Reopens the closed level `target` and up to reopenBatch - 1 closed levels
+// below it, name by name from the root (the way the walk came, links
+// followed), so that the next steps up find them open. A level that no longer is the folder it was (moved or replaced
+// meanwhile) is a failed step up.
+bool PosixFileSystem::reopenUpTo(size_t target) {
+    size_t first = target >= reopenBatch ? target + 1 - reopenBatch : 1;
+    int fd = levels[0].fd;
+    for (size_t i = 1; i <= target; ++i) {
+        size_t start = levels[i - 1].nameEnd;
+        std::string name = trail.substr(start, levels[i].nameEnd - 1 - start);
+        int opened = openFolderAt(fd, name.c_str());
+        if (opened < 0 && isShortOfDescriptors() && i >= first + 2) {
+            // Fewer descriptors than the batch needs: give back its older half.
+            size_t keepFrom = first + (i - first) / 2;
+            for (size_t k = first; k < keepFrom; ++k) closeLevel(levels[k]);
+            first = keepFrom;
+            opened = openFolderAt(fd, name.c_str());
+        }
+        if (i - 1 >= 1 && i - 1 < first) close(fd);  // only a way to the batch
+        struct stat st;
+        bool same = opened >= 0 && fstat(opened, &st) == 0 && sameFolder(identityOf(st), levels[i].id);
+        if (!same) {
+            if (opened >= 0) close(opened);
+            for (size_t k = first; k < i; ++k) closeLevel(levels[k]);
+            return false;
+        }
+        if (i >= first) levels[i].fd = opened;
+        levels[i].readBefore = false;
+        fd = opened;
+    }
+    lowestOpen = first;
     return true;
 }
 
 bool PosixFileSystem::stepUp() {
     // "..", at the root of a drive, stays there, as on Windows.
     if (levels.size() == driveRootLevel) return true;
-    if (fchdir(levels[levels.size() - 2].fd) != 0) return false;
+    size_t parent = levels.size() - 2;
+    if (levels[parent].fd < 0 && !reopenParent()) return false;
+    if (fchdir(levels[parent].fd) != 0) return false;
     close(levels.back().fd);
     levels.pop_back();
+    trail.resize(levels.back().nameEnd);
     return true;
 }
 
 void PosixFileSystem::leaveAll() {
     listing = false;
-    for (const Level& level : levels) close(level.fd);
+    for (const Level& level : levels) {
+        if (level.fd >= 0) close(level.fd);
+    }
     levels.clear();
+    trail.clear();
+    lowestOpen = 1;
 }
 
 bool PosixFileSystem::openListing(FolderEntry& entry) {
@@ -206,9 +308,13 @@ bool PosixFileSystem::identifyFolder(const char* name, int levelsUp, FolderIdent
         if (fstatat(levels.back().fd, name, &st, 0) != 0 || !S_ISDIR(st.st_mode)) return false;
     } else {
         if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= levels.size()) return false;
-        if (fstat(levels[levels.size() - 1 - levelsUp].fd, &st) != 0) return false;
+        const Level& level = levels[levels.size() - 1 - levelsUp];
+        if (level.fd < 0) {
+            id = level.id;
+            return true;
+        }
+        if (fstat(level.fd, &st) != 0) return false;
     }
-    id.volume = static_cast<uint64_t>(st.st_dev);
-    id.index = static_cast<uint64_t>(st.st_ino);
+    id = identityOf(st);
     return true;
 }

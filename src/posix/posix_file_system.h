@@ -16,7 +16,8 @@ public:
     enum : unsigned { driveTypeFixed = 3 };
 
     // Drive `letter` ('A' to 'Z') shows `folder`. Raises the open-file limit
-    // to its hard maximum: the walk keeps one descriptor per level.
+    // to its hard maximum: the walk keeps a descriptor per level while it
+    // can, and past the limit reopens the levels it had to close.
     PosixFileSystem(char letter, const char* folder, unsigned type = driveTypeFixed);
     ~PosixFileSystem();
     PosixFileSystem(const PosixFileSystem&) = delete;
@@ -33,14 +34,21 @@ public:
 
 private:
     struct Level {
-        int fd;
-        bool readBefore;  // its offset has moved: rewind before listing again
+        int fd;             // -1 while closed for want of descriptors
+        bool readBefore;    // its offset has moved: rewind before listing again
+        size_t nameEnd;     // where its name ends in `trail`, past the '/'
+        FolderIdentity id;  // kept when closed
     };
 
     bool isOwnRootPath(const char* path) const;
     bool enterRoot();
     bool stepUp();
     bool stepDown(const char* name);
+    int openMakingRoom(int dirFd, const char* name);
+    bool closeOldestLevels();
+    void closeLevel(Level& level);
+    bool reopenParent();
+    bool reopenUpTo(size_t target);
     void leaveAll();
     bool refill();
     bool describe(const char* name, unsigned char type, FolderEntry& entry);
@@ -50,6 +58,10 @@ private:
     unsigned type;
 
     std::vector<Level> levels;  // the drive's root first, the current folder last
+    // Levels 1 to lowestOpen - 1 are closed, the root and all above them open.
+    size_t lowestOpen = 1;
+    size_t reopenBatch = 1;  // how many closed levels to reopen at once
+    std::string trail;       // the names of the levels below the root, each followed by '/'
 
     // The one listing: "." and ".." made up first, then the folder's records.
     char* buffer;

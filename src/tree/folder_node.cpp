@@ -1,5 +1,6 @@
 #include "tree/folder_node.h"
 
+#include "tree/node_arena.h"
 #include "tree/scan_marks.h"
 
 #include <cstdlib>
@@ -9,33 +10,113 @@ const char emptyText[] = "";
 const char dotDotText[] = "..";
 FolderNode* rootNode = nullptr;
 
+static_assert(sizeof(void*) != 4 || sizeof(FolderNode) == 40, "the 32-bit record is 40 bytes");
+static_assert(alignof(FolderNode) <= 8, "arena records are aligned to 8");
+
 namespace {
 
+enum NodeStorage : uint8_t {
+    storedInArena = 1,  // the record and its texts go with their drive's arena
+};
+
+// The arena of each drive whose tree is carved from one. A handful of
+// drives at most: a table that needs no memory of its own.
+struct DriveTree {
+    const FolderNode* drive;
+    NodeArena arena;
+};
+
+const int driveTreeSlots = 32;
+DriveTree driveTrees[driveTreeSlots];
+NodeArena* growingArena = nullptr;  // set by buildTreeOf
 #ifdef QUORVEL_TEST_HOOKS
 long allocationsLeft = -1;
 #endif
 
-void* allocate(size_t size) {
+bool allocationAllowed() {
 #ifdef QUORVEL_TEST_HOOKS
-    if (allocationsLeft == 0) return nullptr;
+    if (allocationsLeft == 0) return false;
     if (allocationsLeft > 0) --allocationsLeft;
 #endif
-    return std::malloc(size);
+    return true;
 }
 
-char* inlineText(FolderNode* node) {
-    return reinterpret_cast<char*>(node + 1);
+DriveTree* treeOf(const FolderNode* drive) {
+    for (DriveTree& tree : driveTrees) {
+        if (tree.drive == drive) return &tree;
+    }
+    return nullptr;
+}
+
+void releaseTreeOf(const FolderNode* drive) {
+    DriveTree* tree = treeOf(drive);
+    if (!tree) return;
+    if (growingArena == &tree->arena) growingArena = nullptr;
+    releaseArena(tree->arena);
+    tree->drive = nullptr;
+}
+
+// The arena of the tree that `node` stands in, if it is carved from one.
+NodeArena* arenaOf(const FolderNode* node) {
+    if (!node->isDrive && !(node->storage & storedInArena)) return nullptr;
+    while (node && !node->isDrive) node = node->parent;
+    DriveTree* tree = node ? treeOf(node) : nullptr;
+    return tree ? &tree->arena : nullptr;
+}
+
+// A node with the defaults and `textSize` bytes of room for its texts: from
+// `arena`, or as one heap block with the texts right behind the record.
+FolderNode* makeNode(NodeArena* arena, size_t textSize, char*& text) {
+    if (!allocationAllowed()) return nullptr;
+    void* record;
+    if (arena) {
+        if (!carveFromArena(*arena, sizeof(FolderNode), textSize, record, text)) return nullptr;
+    } else {
+        record = std::malloc(sizeof(FolderNode) + textSize);
+        if (!record) return nullptr;
+        text = static_cast<char*>(record) + sizeof(FolderNode);
+    }
+    FolderNode* node = static_cast<FolderNode*>(record);
+    uint8_t storage = arena ? storedInArena : 0;
+    *node = FolderNode{emptyText, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, storage, 0, 0};
+    return node;
 }
 
 bool isSharedText(const char* text) {
     return text == emptyText || text == dotDotText;
 }
 
+// Arena nodes are left to their arena; a drive takes its arena along.
 void releaseNode(FolderNode* node) {
-    if (!isSharedText(node->name) && node->name != inlineText(node))
-        std::free(const_cast<char*>(node->name));
+    if (node->storage & storedInArena) return;
+    if (node->isDrive) releaseTreeOf(node);
+    const char* inlineText = reinterpret_cast<const char*>(node + 1);
+    if (!isSharedText(node->name) && node->name != inlineText) std::free(const_cast<char*>(node->name));
     std::free(const_cast<char*>(node->rootPath));
     std::free(node);
+}
+
+// Post-order through the parent links, so no stack grows with depth or with
+// the length of a chain: a node goes once everything below it has. The walk
+// does not go below an arena node: it only ever gets arena children, which
+// go with their arena.
+void releaseEachNode(FolderNode* first) {
+    FolderNode* const stop = first->parent;
+    FolderNode* node = first;
+    for (;;) {
+        while (node->firstChild && !(node->storage & storedInArena)) node = node->firstChild;
+        FolderNode* parent = node->parent;
+        FolderNode* next = node->next;
+        releaseNode(node);
+        if (next) {
+            node = next;
+            continue;
+        }
+        if (parent == stop) return;
+        // Every child of `parent` is gone; release it next.
+        parent->firstChild = nullptr;
+        node = parent;
+    }
 }
 
 }  // namespace
@@ -46,22 +127,27 @@ void failTreeAllocationsAfter(long allowed) {
 }
 #endif
 
+void buildTreeOf(const FolderNode* drive) {
+    growingArena = nullptr;
+    if (!drive) return;
+    DriveTree* tree = treeOf(drive);
+    if (!tree) tree = treeOf(nullptr);
+    if (!tree) return;  // every slot taken: the nodes come from the heap
+    tree->drive = drive;
+    growingArena = &tree->arena;
+}
+
 FolderNode* newFolderNode() {
-    void* block = allocate(sizeof(FolderNode));
-    if (!block) return nullptr;
-    FolderNode* node = static_cast<FolderNode*>(block);
-    *node = FolderNode{emptyText, nullptr, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0};
-    return node;
+    char* text;
+    return makeNode(nullptr, 0, text);
 }
 
 FolderNode* newNamedNode(const char* name, const char* enterName) {
     size_t nameSize = std::strlen(name) + 1;
     size_t enterSize = enterName ? std::strlen(enterName) + 1 : 0;
-    void* block = allocate(sizeof(FolderNode) + nameSize + enterSize);
-    if (!block) return nullptr;
-    FolderNode* node = static_cast<FolderNode*>(block);
-    *node = FolderNode{emptyText, nullptr, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0};
-    char* text = inlineText(node);
+    char* text;
+    FolderNode* node = makeNode(growingArena, nameSize + enterSize, text);
+    if (!node) return nullptr;
     std::memcpy(text, name, nameSize);
     if (enterName) {
         std::memcpy(text + nameSize, enterName, enterSize);
@@ -72,7 +158,8 @@ FolderNode* newNamedNode(const char* name, const char* enterName) {
 }
 
 FolderNode* newDotDotNode(FolderNode* parent) {
-    FolderNode* node = newFolderNode();
+    char* text;
+    FolderNode* node = makeNode(growingArena ? growingArena : arenaOf(parent), 0, text);
     if (!node) return nullptr;
     node->name = dotDotText;
     node->parent = parent;
@@ -101,30 +188,17 @@ bool isDotDot(const FolderNode* node) {
 }
 
 char* copyText(const char* text) {
+    if (!allocationAllowed()) return nullptr;
     size_t size = std::strlen(text) + 1;
-    char* copy = static_cast<char*>(allocate(size));
+    char* copy = static_cast<char*>(std::malloc(size));
     if (copy) std::memcpy(copy, text, size);
     return copy;
 }
 
 void releaseChain(FolderNode* first) {
     if (!first) return;
-    // Post-order through the parent links, so no stack grows with depth or
-    // with the length of a chain: a node goes once everything below it has.
-    FolderNode* const stop = first->parent;
-    FolderNode* node = first;
-    for (;;) {
-        while (node->firstChild) node = node->firstChild;
-        FolderNode* parent = node->parent;
-        FolderNode* next = node->next;
-        releaseNode(node);
-        if (next) {
-            node = next;
-            continue;
-        }
-        if (parent == stop) return;
-        // Every child of `parent` is gone; release it next.
-        parent->firstChild = nullptr;
-        node = parent;
-    }
+    FolderNode* drive = first->parent;
+    bool wholeTreeOfDrive = drive && drive->isDrive && drive->firstChild == first;
+    releaseEachNode(first);
+    if (wholeTreeOfDrive) releaseTreeOf(drive);
 }

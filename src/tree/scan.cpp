@@ -148,6 +148,7 @@ bool openDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* node) {
     }
     node->filesBytes = 0;
     node->subfoldersBytes = 0;
+    buildTreeOf(node);
     bool complete = listFolder(fs, node);
     // Set before the walk: a fixed drive is never walked twice in a run.
     if (fs.driveType(node->rootPath) != driveTypeRemovable) node->scanned = 1;
@@ -159,6 +160,7 @@ bool openDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* node) {
     } else {
         complete = false;
     }
+    buildTreeOf(nullptr);
     rollUpTotals(node);
     if (!complete) {
         // Totals that look whole but are not would mislead; reading the

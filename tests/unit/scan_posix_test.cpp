@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -385,6 +387,128 @@ TEST_F(PosixScan, ChainLongerThanAnyPathIsWalkedToTheBottom) {
     }
     EXPECT_EQ(depth, levels);
     EXPECT_EQ(currentDirectory(), dir);
+}
+
+// Lowers the soft open-file limit for one test and puts it back.
+struct LowOpenFileLimit {
+    rlimit saved{};
+    explicit LowOpenFileLimit(rlim_t soft) {
+        getrlimit(RLIMIT_NOFILE, &saved);
+        rlimit low = saved;
+        low.rlim_cur = soft;
+        setrlimit(RLIMIT_NOFILE, &low);
+    }
+    ~LowOpenFileLimit() { setrlimit(RLIMIT_NOFILE, &saved); }
+};
+
+int openDescriptors() {
+    int count = 0;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return -1;
+    while (readdir(dir)) ++count;
+    closedir(dir);
+    return count;
+}
+
+// `levels` nested folders named "d" below `dir`, each holding one file of 1 byte.
+bool makeChain(const std::string& dir, unsigned levels) {
+    if (mkdir(dir.c_str(), 0755) != 0) return false;
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (unsigned i = 0; i < levels && fd >= 0; ++i) {
+        int next = mkdirat(fd, "d", 0755) == 0 ? openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        close(fd);
+        fd = next;
+        int file = fd >= 0 ? openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644) : -1;
+        bool written = file >= 0 && write(file, "q", 1) == 1;
+        if (file >= 0) close(file);
+        if (!written) fd = -1;
+    }
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
+// Climbing back out of a link whose parent was closed reopens the levels by
+// name from the root; with only two descriptors to spare it gives back the
+// oldest reopened ones as it goes, and every level is still the right one.
+TEST_F(PosixListing, ClosedLevelsAboveALinkAreReopenedByNameWithFewDescriptors) {
+    std::string dir = base + "/c";
+    ASSERT_TRUE(makeChain(dir, 5));
+    std::string paths[7] = {dir};
+    for (int i = 1; i <= 5; ++i) paths[i] = paths[i - 1] + "/d";
+    ASSERT_TRUE(makeChain(base + "/side", 100));
+    ASSERT_EQ(symlink((base + "/side").c_str(), (paths[5] + "/ln").c_str()), 0);
+    paths[6] = base + "/side";
+
+    PosixFileSystem fs('Q', dir.c_str());
+    LowOpenFileLimit limit(64);
+    ASSERT_TRUE(fs.changeFolder("Q:\\"));
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(fs.changeFolder("d"));
+    ASSERT_TRUE(fs.changeFolder("ln"));
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(fs.changeFolder("d"));
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(fs.changeFolder(".."));
+    EXPECT_EQ(currentDirectory(), paths[6]);
+
+    std::vector<int> spare;
+    for (int fd; (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) spare.push_back(fd);
+    ASSERT_GE(spare.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        close(spare.back());
+        spare.pop_back();
+    }
+    FolderIdentity id;
+    for (int level = 5; level >= 0; --level) {
+        ASSERT_TRUE(fs.changeFolder("..")) << level;
+        EXPECT_EQ(currentDirectory(), paths[level]);
+        ASSERT_TRUE(fs.identifyFolder(nullptr, 0, id));
+        EXPECT_TRUE(id == identityOf(paths[level])) << level;
+    }
+    for (int fd : spare) close(fd);
+}
+
+// A chain six times deeper than the descriptors allowed: the file system
+// closes its oldest levels and reopens them on the way back up. At the
+// bottom, a link back to level 5 (closed by then, so known only by the
+// identity kept when it was closed) is not entered; one to a chain of 100
+// more levels off the path is, and the way back up from it is not its
+// target's parent.
+TEST_F(PosixScan, ChainDeeperThanTheOpenFileLimitIsCountedLevelByLevel) {
+    const unsigned levels = 400;
+    std::string dir = base + "/c";
+    ASSERT_TRUE(makeChain(dir, levels));
+    std::string bottom = dir;
+    for (unsigned i = 0; i < levels; ++i) bottom += "/d";
+    const unsigned sideLevels = 100;
+    ASSERT_TRUE(makeChain(base + "/side", sideLevels));
+    ASSERT_EQ(symlink((base + "/side").c_str(), (bottom + "/out").c_str()), 0);
+    ASSERT_EQ(symlink((dir + "/d/d/d/d/d").c_str(), (bottom + "/loop").c_str()), 0);
+
+    int descriptorsBefore = openDescriptors();
+    {
+        PosixFileSystem fs('Q', dir.c_str());
+        FolderNode* drive = driveOf(fs);
+        ASSERT_NE(drive, nullptr);
+        LowOpenFileLimit limit(64);
+        ASSERT_TRUE(openDrive(fs, noPrompt, drive));
+        EXPECT_EQ(drive->subfoldersBytes, levels + sideLevels);
+        const FolderNode* node = drive;
+        unsigned depth = 0;
+        for (;;) {
+            const FolderNode* sub = nullptr;
+            for (const FolderNode* child = node->firstChild; child; child = child->next)
+                if (std::string(child->name) == "d") sub = child;
+            if (!sub) break;
+            node = sub;
+            ++depth;
+            ASSERT_EQ(node->filesBytes, 1u) << depth;
+            ASSERT_EQ(node->subfoldersBytes, levels - depth + sideLevels) << depth;
+        }
+        EXPECT_EQ(depth, levels);
+        EXPECT_EQ(currentDirectory(), dir);
+        releaseChain(rootNode);
+        rootNode = nullptr;
+    }
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
 }
 
 }  // namespace

@@ -6,6 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+// From the address sanitizer's runtime (its header is not installed with g++).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
+
 #include <string>
 #include <vector>
 
@@ -23,6 +30,15 @@ FolderNode* childNamed(const FolderNode* node, const std::string& name) {
     for (FolderNode* c = node->firstChild; c; c = c->next)
         if (name == c->name) return c;
     return nullptr;
+}
+
+// Bytes the program holds on the heap now.
+size_t heapInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
 }
 
 uint64_t total(const FolderNode* node) {
@@ -352,6 +368,52 @@ TEST_F(ScanTest, ExhaustedHeapStopsTheWalkWithTheTotalsOfWhatWasRead) {
     EXPECT_EQ(total(q), 1111u);
     EXPECT_EQ(q->scanned, 1);
     EXPECT_EQ(fs.incompleteNotices, notices);
+}
+
+// The nodes of a drive's tree are carved side by side from its arena, with
+// no heap block (and no heap header) for each.
+TEST_F(ScanTest, NodesOfADriveStandSideBySide) {
+    root->folder("A");
+    root->folder("Bee");
+    root->folder("Cedar");
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, fs, q));
+    FolderNode* a = childNamed(q, "A");
+    FolderNode* b = childNamed(q, "Bee");
+    FolderNode* c = childNamed(q, "Cedar");
+    EXPECT_EQ(b, a + 1);
+    EXPECT_EQ(c, b + 1);
+    EXPECT_EQ(q->firstChild, c + 1);  // the drive's own ".." node, made after the listing
+    EXPECT_STREQ(b->name, "Bee");
+    EXPECT_EQ(b->name + 4, a->name);  // names from the other end of the same block
+}
+
+// A removable drive read again gives its whole arena back: opened 100 more
+// times, with a ".." node added below it after each scan (as the list adds
+// one for a folder whose listing had none), the heap ends where it was.
+TEST_F(ScanTest, RemovableDriveReopenedAHundredTimesDoesNotGrowTheHeap) {
+    fs.drive('Q').type = driveTypeRemovable;
+    for (int i = 0; i < 40; ++i) {
+        MemoryFolder& folder = root->folder("folder-" + std::to_string(i));
+        folder.file("f", 1);
+        folder.folder("inner").folder("deeper").file("g", 2);
+    }
+    FolderNode* q = drive();
+    auto openAndAddUpNode = [&] {
+        ASSERT_TRUE(openDrive(fs, fs, q));
+        ASSERT_EQ(q->scanned, 0);
+        ASSERT_EQ(total(q), 120u);
+        FolderNode* deeper = q->firstChild->next->firstChild->next->firstChild->next;
+        ASSERT_STREQ(deeper->name, "deeper");
+        FolderNode* up = newDotDotNode(deeper);
+        ASSERT_NE(up, nullptr);
+        up->next = deeper->firstChild;
+        deeper->firstChild = up;
+    };
+    openAndAddUpNode();
+    size_t heapAfterFirst = heapInUse();
+    for (int opening = 0; opening < 100; ++opening) openAndAddUpNode();
+    EXPECT_EQ(heapInUse(), heapAfterFirst);
 }
 
 TEST(RollUpTotals, SumsAHandBuiltTreePostOrder) {

@@ -217,7 +217,7 @@ TEST(WinScan, RemovableDriveReopensToTheSameTreeWithoutGrowingTheHeap) {
     auto first = totalsOf(f.drive);
     ASSERT_GT(first.size(), 3u);
     uint64_t heapAfterFirst = treeHeapBytes();
-    for (int opening = 0; opening < 20; ++opening) {
+    for (int opening = 0; opening < 100; ++opening) {
         ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), f.drive));
         auto again = totalsOf(f.drive);
         ASSERT_EQ(again.size(), first.size());
