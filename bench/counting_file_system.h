@@ -27,6 +27,7 @@ public:
         inner.readVolumeLabel(rootPath, label, size);
     }
     bool changeFolder(const char* path) override { return inner.changeFolder(path); }
+    bool changeFolderUp(int levelsUp, const char* name) override { return inner.changeFolderUp(levelsUp, name); }
     bool openListing(FolderEntry& entry) override { return count(inner.openListing(entry), entry); }
     bool nextEntry(FolderEntry& entry) override { return count(inner.nextEntry(entry), entry); }
     void closeListing() override { inner.closeListing(); }

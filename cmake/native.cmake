@@ -23,8 +23,10 @@ endif()
 # through the same code.
 file(GLOB FIXTURE_SOURCES CONFIGURE_DEPENDS tests/support/*.cpp)
 list(FILTER FIXTURE_SOURCES EXCLUDE REGEX "make_fixtures\\.cpp$")
+set(MAKER_SOURCES ${FIXTURE_SOURCES})
+list(FILTER MAKER_SOURCES EXCLUDE REGEX "reference_walk\\.cpp$")
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/support/make_fixtures.cpp)
-  add_executable(make-fixtures tests/support/make_fixtures.cpp ${FIXTURE_SOURCES})
+  add_executable(make-fixtures tests/support/make_fixtures.cpp ${MAKER_SOURCES})
 endif()
 
 find_package(GTest REQUIRED)

@@ -84,6 +84,25 @@ bool PosixFileSystem::changeFolder(const char* path) {
     return stepDown(path);
 }
 
+// The folder up there is still open: one openat from it and one fchdir,
+// whatever the number of levels.
+bool PosixFileSystem::changeFolderUp(int levelsUp, const char* name) {
+    if (levelsUp < 1 || static_cast<size_t>(levelsUp) >= levels.size()) return false;
+    if (name && (name[0] == 0 || isDotName(name) || std::strchr(name, '/'))) return false;
+    size_t kept = levels.size() - static_cast<size_t>(levelsUp);
+    int fd = levels[kept - 1].fd;
+    if (name) fd = openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    if (fchdir(fd) != 0) {
+        if (name) close(fd);
+        return false;
+    }
+    for (size_t i = kept; i < levels.size(); ++i) close(levels[i].fd);
+    levels.resize(kept);
+    if (name) levels.push_back(Level{fd, false});
+    return true;
+}
+
 bool PosixFileSystem::enterRoot() {
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;

@@ -26,6 +26,7 @@ public:
     unsigned driveType(const char* rootPath) override;
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override;
     bool changeFolder(const char* path) override;
+    bool changeFolderUp(int levelsUp, const char* name) override;
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
     void closeListing() override;

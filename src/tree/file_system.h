@@ -1,6 +1,6 @@
 // The narrow view of the disk that the drive list and the walk need. The
-// walk moves with single relative steps through the current directory, so
-// an implementation keeps one current directory and at most one listing.
+// walk moves with relative steps through the current directory, so an
+// implementation keeps one current directory and at most one listing.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +33,12 @@ public:
 
     // Makes `path` current: a drive's root path, a folder's name, or "..".
     virtual bool changeFolder(const char* path) = 0;
+    // Takes `levelsUp` (at least 1) ".." steps and then, when `name` is not
+    // null, the step into the folder `name` there, all as one step. True
+    // only where the single steps would all succeed and end in the same
+    // folder; on false the current directory is as it was, and the caller
+    // takes the single steps to find out which of them fails.
+    virtual bool changeFolderUp(int levelsUp, const char* name) = 0;
     // Lists the current directory: the first entry, or false when no listing
     // can be started. `entry` stays valid until the next call.
     virtual bool openListing(FolderEntry& entry) = 0;

@@ -56,36 +56,73 @@ bool linkLeadsOutsidePath(FileSystem& fs, const FolderNode* link, int depth, Pat
     return true;
 }
 
-bool enterNode(FileSystem& fs, const FolderNode* node, int depth, PathIdentities& path) {
-    if (isDotDot(node)) return false;
-    if ((node->scanMarks & scanMarkLink) && !linkLeadsOutsidePath(fs, node, depth, path)) return false;
-    return fs.changeFolder(enterNameOf(node));
-}
+// Where the walk is and the steps up it owes. A step up is taken only when
+// the next step needs it, and then folded with that step into one: under
+// Wine every change of the current directory costs two trips to the server.
+struct Walker {
+    explicit Walker(FileSystem& system) : fs(system) {}
+
+    FileSystem& fs;
+    PathIdentities path;
+    int depth = 0;  // of the folder whose listing the walk is in, below the drive's root
+    int owed = 0;   // the current directory is this many levels below that folder
+
+    // Takes the owed steps up, folded when the system takes them so, else
+    // one by one. False when one of them fails: the walk ends there.
+    bool settle() {
+        if (owed > 1 && fs.changeFolderUp(owed, nullptr)) owed = 0;
+        for (; owed > 0; --owed) {
+            if (!fs.changeFolder("..")) return false;
+        }
+        return true;
+    }
+
+    // Makes `node` current when it can be entered. `stop` is set when an
+    // owed step up fails instead.
+    bool enter(const FolderNode* node, bool& stop) {
+        if (isDotDot(node)) return false;
+        if (owed > 0 && !(node->scanMarks & scanMarkLink) && fs.changeFolderUp(owed, enterNameOf(node))) {
+            owed = 0;
+            return true;
+        }
+        if (!settle()) {
+            stop = true;
+            return false;
+        }
+        if ((node->scanMarks & scanMarkLink) && !linkLeadsOutsidePath(fs, node, depth, path)) return false;
+        return fs.changeFolder(enterNameOf(node));
+    }
+};
 
 // Depth-first from the drive's own ".." node, with the root folder current.
 // Ends when every folder is done, a step up fails, or the heap runs out;
 // false only for the last.
 bool walkDrive(FileSystem& fs, FolderNode* start) {
-    PathIdentities path;
+    Walker walk(fs);
     FolderNode* node = start;
-    int depth = 0;  // of the current directory below the drive's root
     for (;;) {
-        if (enterNode(fs, node, depth, path)) {
-            ++depth;
-            path.entered(depth);
+        bool stop = false;
+        if (walk.enter(node, stop)) {
+            ++walk.depth;
+            walk.path.entered(walk.depth);
             if (!listFolder(fs, node)) return false;
             if (node->firstChild) {
                 node = node->firstChild;
                 continue;
             }
-            if (!fs.changeFolder("..")) return true;
-            --depth;
+            --walk.depth;
+            ++walk.owed;
+        } else if (stop) {
+            return true;
         }
         while (!node->next) {
             FolderNode* parent = node->parent;
-            if (parent->isDrive) return true;
-            if (!fs.changeFolder("..")) return true;
-            --depth;
+            if (parent->isDrive) {
+                walk.settle();
+                return true;
+            }
+            --walk.depth;
+            ++walk.owed;
             node = parent;
         }
         node = node->next;

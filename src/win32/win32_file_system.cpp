@@ -35,6 +35,38 @@ public:
         return stepDown(path);
     }
 
+    // "..\..\name" in one call: the target is known, so it gets the same
+    // checks as the single steps, and every case those would treat apart (a
+    // name to refuse, a path too long, a step that leads elsewhere) is left
+    // to them.
+    bool changeFolderUp(int levelsUp, const char* name) override {
+        size_t target = ancestorLength(levelsUp);
+        if (target == 0 || (name && !isPlainWin32Name(name))) return false;
+        size_t nameLength = name ? std::strlen(name) : 0;
+        size_t length = target + (name ? nameLength + 1 : 0);
+        size_t stepLength = static_cast<size_t>(levelsUp) * 3 + nameLength;
+        if (length + 1 > currentDirectoryLimit || stepLength + 1 > MAX_PATH) return false;
+        char step[MAX_PATH];
+        for (int i = 0; i < levelsUp; ++i) std::memcpy(step + i * 3, "..\\", 3);
+        if (name) std::memcpy(step + levelsUp * 3, name, nameLength);
+        step[name ? stepLength : stepLength - 1] = 0;  // no backslash after the last ".."
+        char previous[MAX_PATH + 1];
+        size_t previousLength = pathLength;
+        std::memcpy(previous, expected, pathLength + 1);
+        if (!SetCurrentDirectoryA(step)) return false;
+        if (name) {
+            std::memcpy(expected + target, name, nameLength);
+            expected[length - 1] = '\\';
+        }
+        expected[length] = 0;
+        pathLength = length;
+        if (isWhereExpected()) return true;
+        std::memcpy(expected, previous, previousLength + 1);
+        pathLength = previousLength;
+        if (!returnToExpected()) pathLength = 0;
+        return false;
+    }
+
     bool openListing(FolderEntry& entry) override {
         search = FindFirstFileA("*.*", &found);
         if (search == INVALID_HANDLE_VALUE) return false;
@@ -141,6 +173,19 @@ private:
         expected[pathLength] = 0;
         if (!returnToExpected()) pathLength = 0;
         return false;
+    }
+
+    // The length of the expected path `levelsUp` levels up, its trailing
+    // backslash included; 0 when that is above the root or nothing is entered.
+    size_t ancestorLength(int levelsUp) const {
+        if (pathLength < 3 || levelsUp < 1) return 0;
+        size_t length = pathLength;
+        for (int i = 0; i < levelsUp; ++i) {
+            if (length == 3) return 0;
+            --length;
+            while (expected[length - 1] != '\\') --length;
+        }
+        return length;
     }
 
     bool stepUp() {

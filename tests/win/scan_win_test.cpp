@@ -3,6 +3,8 @@
 
 #include "support/fixture_drives.h"
 
+#include "../support/reference_walk.h"
+
 #include "app/globals.h"
 #include "app/message_box_prompt.h"
 #include "tree/drives.h"
@@ -195,6 +197,23 @@ TEST(WinScan, DeepChainsStopAtThePathLimit) {
         }
         EXPECT_EQ(entered, chain.levelsThatFit);
         EXPECT_EQ(d.drive->filesBytes + d.drive->subfoldersBytes, chain.levelsThatFit);  // a byte a level
+    }
+}
+
+// The walk folds its steps; the reference walk takes each one alone. Every
+// fixture drive (hostile names, link loops, the chains to the path limit
+// among them) reads the same, node for node, and both end in the same place.
+TEST(WinScan, EveryDriveReadsAsTheReferenceWalkReadsIt) {
+    for (char letter : std::string("DEFHJKLQSUV")) {
+        SCOPED_TRACE(letter);
+        ScannedDrive walked(letter);
+        ScannedDrive reference(letter);
+        ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), walked.drive));
+        std::string walkedEnd = currentDirectory();
+        ASSERT_TRUE(referenceReadDrive(win32FileSystem(), reference.drive));
+        EXPECT_EQ(firstTreeDifference(walked.drive, reference.drive), "");
+        EXPECT_EQ(currentDirectory(), walkedEnd);
+        EXPECT_EQ(walkedEnd, std::string(1, letter) + ":\\");
     }
 }
 

@@ -115,6 +115,28 @@ MemoryEntry* MemoryFileSystem::findFolderEntry(const char* name) {
 
 bool MemoryFileSystem::changeFolder(const char* where) {
     ++diskCalls;
+    return step(where);
+}
+
+// The single steps, undone together when one of them fails.
+bool MemoryFileSystem::changeFolderUp(int levelsUp, const char* name) {
+    ++diskCalls;
+    if (levelsUp < 1 || (refuseFoldedStep && refuseFoldedStep())) return false;
+    std::vector<MemoryFolder*> pathBefore = path;
+    std::vector<std::string> namesBefore = pathNames;
+    bool moved = true;
+    for (int i = 0; i < levelsUp && moved; ++i) moved = step("..");
+    if (moved && name) moved = std::strcmp(name, "..") != 0 && step(name);
+    if (!moved) {
+        path = pathBefore;
+        pathNames = namesBefore;
+        return false;
+    }
+    ++foldedSteps;
+    return true;
+}
+
+bool MemoryFileSystem::step(const char* where) {
     size_t length = std::strlen(where);
     if (length == 3 && where[1] == ':' && where[2] == '\\') {
         auto found = drives.find(where[0]);
@@ -176,6 +198,7 @@ bool MemoryFileSystem::identifyFolder(const char* name, int levelsUp, FolderIden
         if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= path.size()) return false;
         folder = path[path.size() - 1 - levelsUp];
     }
+    if (!folder->identifiable) return false;
     id.volume = 1;
     id.index = static_cast<uint64_t>(folder->id);
     return true;

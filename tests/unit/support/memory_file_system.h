@@ -33,6 +33,7 @@ struct MemoryFolder {
     bool listable = true;
     int listingStopsAfter = -1;  // entries handed out before the listing ends
     bool stepUpFails = false;    // ".." out of this folder fails
+    bool identifiable = true;    // its identity can be read
 
     MemoryFolder& file(const std::string& name, uint64_t size);
     MemoryFolder& folder(const std::string& name);  // the new subfolder
@@ -63,6 +64,10 @@ public:
     int labelsRead = 0;
     std::vector<std::string> labelReadFor;
     int diskCalls = 0;                // listing and folder changes
+    int foldedSteps = 0;              // changeFolderUp calls that succeeded
+    // Asked before each changeFolderUp; true refuses it, as a system may for
+    // reasons of its own.
+    std::function<bool()> refuseFoldedStep;
 
     uint32_t logicalDrives() override;
     unsigned driveType(const char* rootPath) override;
@@ -70,6 +75,7 @@ public:
     bool askRetryMissingDrive() override;
     void tellScanIncomplete() override { ++incompleteNotices; }
     bool changeFolder(const char* path) override;
+    bool changeFolderUp(int levelsUp, const char* name) override;
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
     void closeListing() override;
@@ -77,6 +83,7 @@ public:
 
 private:
     MemoryEntry* findFolderEntry(const char* name);
+    bool step(const char* where);
     void fill(FolderEntry& out, const MemoryEntry& in);
 
     std::map<char, Drive> drives;
