@@ -1,5 +1,7 @@
-// scan-bench X:\ : opens drive X with the product's openDrive over the
-// system's listing calls and prints one line:
+// scan-bench X:\ [reference] : opens drive X with the product's openDrive
+// (or, with "reference", reads it with the reference walk of single steps
+// that the tests compare the product's walk with) over the system's listing
+// calls and prints one line:
 //   folders=<N> files=<F> bytes=<B> seconds=<S> peak_kib=<K> tree_bytes_per_folder=<T> name_bytes_per_folder=<L>
 // N: folder nodes below the drive other than ".." nodes; F: file entries
 // listed; B: the drive's total; S: wall time of openDrive; K: peak working
@@ -8,6 +10,7 @@
 // name length, so that T - L is the cost of a folder beyond its name.
 
 #include "counting_file_system.h"
+#include "../tests/support/reference_walk.h"
 #include "tree/drives.h"
 #include "tree/scan.h"
 #include "win32/win32_file_system.h"
@@ -43,8 +46,9 @@ double secondsNow() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 || std::strlen(argv[1]) != 3) {
-        std::fprintf(stderr, "usage: scan-bench X:\\\n");
+    bool reference = argc == 3 && std::strcmp(argv[2], "reference") == 0;
+    if ((argc != 2 && !reference) || std::strlen(argv[1]) != 3) {
+        std::fprintf(stderr, "usage: scan-bench X:\\ [reference]\n");
         return 2;
     }
     CountingFileSystem fs(win32FileSystem());
@@ -58,7 +62,7 @@ int main(int argc, char** argv) {
     uint64_t heapBefore = heapBytesInUse();
     double start = secondsNow();
     BenchPrompt prompt;
-    bool opened = openDrive(fs, prompt, drive) && !prompt.incomplete;
+    bool opened = reference ? referenceReadDrive(fs, drive) : openDrive(fs, prompt, drive) && !prompt.incomplete;
     double seconds = secondsNow() - start;
     if (!opened) return 1;
     uint64_t heapAfter = heapBytesInUse();

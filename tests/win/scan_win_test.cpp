@@ -134,8 +134,9 @@ bool isBelow(const std::string& path, const std::string& folder) {
 
 // Folders named as other systems name them. Those with a device name and no
 // short name, or whose short name still holds a character the path rules
-// rewrite, cannot be entered at all; all others are, by the name that leads
-// to them, and every byte in them is counted once.
+// rewrite, cannot be entered at all, nor a folder whose current directory
+// would pass the path limit; all others are, by the name that leads to them,
+// and every byte in them is counted once.
 TEST(WinScan, NamesThePathRulesRewriteAreCountedExactlyOrLeftUnentered) {
     ScannedDrive h('H');
     ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), h.drive));
@@ -146,7 +147,8 @@ TEST(WinScan, NamesThePathRulesRewriteAreCountedExactlyOrLeftUnentered) {
     collectFolders(h.drive, "", folders);
 
     const std::set<std::string> unenterable = {"nul.txt", "con.d", "aux.x", "com1.y", "nul", "NUL.TXT",
-                                               "co:lon", "x\\y", "tab\tname", "plain/nul.txt", "plain/x\\y"};
+                                               "co:lon", "x\\y", "tab\tname", "plain/nul.txt", "plain/x\\y",
+                                               "deep/" + std::string(251, 'm')};
     std::set<std::string> notEntered;
     for (const auto& [path, node] : folders)
         if (!node->firstChild) notEntered.insert(path);
