@@ -31,6 +31,10 @@ public:
     bool openListing(FolderEntry& entry) override { return count(inner.openListing(entry), entry); }
     bool nextEntry(FolderEntry& entry) override { return count(inner.nextEntry(entry), entry); }
     void closeListing() override { inner.closeListing(); }
+    bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override {
+        return count(inner.openListingOf(levelsUp, name, entry), entry);
+    }
+    bool canEnter(int levelsUp, const char* name) override { return inner.canEnter(levelsUp, name); }
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override {
         return inner.identifyFolder(name, levelsUp, id);
     }

@@ -103,6 +103,15 @@ bool PosixFileSystem::changeFolderUp(int levelsUp, const char* name) {
     return true;
 }
 
+bool PosixFileSystem::canEnter(int levelsUp, const char* name) {
+    if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= levels.size()) return false;
+    if (name[0] == 0 || isDotName(name) || std::strchr(name, '/')) return false;
+    int fd = openat(levels[levels.size() - 1 - levelsUp].fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
 bool PosixFileSystem::enterRoot() {
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;

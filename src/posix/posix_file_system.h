@@ -30,6 +30,9 @@ public:
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
     void closeListing() override;
+    // Not done here: the listing reads through the current folder's descriptor.
+    bool openListingOf(int, const char*, FolderEntry&) override { return false; }
+    bool canEnter(int levelsUp, const char* name) override;
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
 
 private:

@@ -59,13 +59,13 @@ std::string describe(const FolderNode* node) {
     return path.empty() ? "\\" : path;
 }
 
-std::string differenceIn(const FolderNode* a, const FolderNode* b) {
+std::string differenceIn(const FolderNode* a, const FolderNode* b, bool totals) {
     if (std::strcmp(a->name, b->name) != 0) return "name";
     if (std::strcmp(enterNameOf(a), enterNameOf(b)) != 0) return "enter name";
     if (isDotDot(a) != isDotDot(b)) return "\"..\" node";
     if (a->scanMarks != b->scanMarks) return "marks";
     if (a->filesBytes != b->filesBytes) return "files bytes";
-    if (a->subfoldersBytes != b->subfoldersBytes) return "subfolders bytes";
+    if (totals && a->subfoldersBytes != b->subfoldersBytes) return "subfolders bytes";
     if (!a->firstChild != !b->firstChild) return "entered or not";
     return "";
 }
@@ -89,13 +89,15 @@ bool referenceReadDrive(FileSystem& fs, FolderNode* drive) {
     return complete && up;
 }
 
-std::string firstTreeDifference(const FolderNode* a, const FolderNode* b) {
-    // Both trees in step, pre-order, without recursion.
+namespace {
+
+// Both trees in step, pre-order, without recursion.
+std::string firstDifference(const FolderNode* a, const FolderNode* b, bool totals) {
     std::vector<std::pair<const FolderNode*, const FolderNode*>> pending{{a, b}};
     while (!pending.empty()) {
         auto [x, y] = pending.back();
         pending.pop_back();
-        std::string what = differenceIn(x, y);
+        std::string what = differenceIn(x, y, totals);
         if (!what.empty()) return what + " at " + describe(x);
         const FolderNode* cx = x->firstChild;
         const FolderNode* cy = y->firstChild;
@@ -105,4 +107,12 @@ std::string firstTreeDifference(const FolderNode* a, const FolderNode* b) {
         std::reverse(pending.begin() + static_cast<long>(first), pending.end());
     }
     return "";
+}
+
+}  // namespace
+
+std::string firstTreeDifference(const FolderNode* a, const FolderNode* b) {
+    // What was read first: a wrong total only follows from it.
+    std::string read = firstDifference(a, b, false);
+    return read.empty() ? firstDifference(a, b, true) : read;
 }

@@ -36,26 +36,38 @@ TEST(WalkIdentity, RandomDisksWithFailuresReadAsTheReferenceReadsThem) {
     EXPECT_EQ(withFailedHeap, 375);
 }
 
-// Three empty folders: into the first, then "..\b", "..\c", and one step up
-// at the end; the listings are the other four calls.
-TEST(WalkIdentity, StepsUpAreFoldedIntoTheNextStepDown) {
+// Folders without subfolders are listed from outside and checked with one
+// call; steps up wait and fold into the next step (down, or up at the end).
+TEST(WalkIdentity, FewerCallsThanTheReferenceWalkForTheSameTree) {
     MemoryFileSystem fs;
     MemoryFolder& root = fs.addDrive('Q', "Data");
-    root.folder("a");
-    root.folder("b");
+    root.folder("a").file("x", 1);
     root.folder("c").folder("d");
-    root.folder("e");
+    root.folder("f").folder("g").folder("h").file("y", 2);
+    FolderNode* walked = newFolderNode();
+    FolderNode* reference = newFolderNode();
+    for (FolderNode* drive : {walked, reference}) {
+        drive->isDrive = 1;
+        drive->rootPath = "Q:\\";
+    }
     ScriptedPrompt prompt;
-    FolderNode* drive = newFolderNode();
-    drive->isDrive = 1;
-    drive->rootPath = "Q:\\";
-    ASSERT_TRUE(openDrive(fs, prompt, drive));
-    // root, a, ..\b, ..\c, d, ..\..\e, .. : 7 changes, 6 listings.
-    EXPECT_EQ(fs.diskCalls, 13);
-    EXPECT_EQ(fs.foldedSteps, 3);
+    ASSERT_TRUE(openDrive(fs, prompt, walked));
+    // Q:\ and its listing; a listed outside and checked; c listed outside
+    // and entered; d listed and checked; f listed, "..\f"; g listed and
+    // entered; h listed and checked; "..\.." back to the root.
+    EXPECT_EQ(fs.diskCalls, 15);
+    EXPECT_EQ(fs.foldedSteps, 2);
+    EXPECT_EQ(fs.listingsFromOutside, 6);
     EXPECT_EQ(fs.currentPath(), "Q:\\");
-    drive->rootPath = nullptr;
-    releaseChain(drive);
+    fs.diskCalls = 0;
+    ASSERT_TRUE(referenceReadDrive(fs, reference));
+    EXPECT_EQ(fs.diskCalls, 20);
+    EXPECT_EQ(firstTreeDifference(walked, reference), "");
+    EXPECT_EQ(walked->subfoldersBytes, 3u);
+    for (FolderNode* drive : {walked, reference}) {
+        drive->rootPath = nullptr;
+        releaseChain(drive);
+    }
 }
 
 // Real folders through PosixFileSystem, in a fresh folder under /tmp.

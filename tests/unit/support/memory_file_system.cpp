@@ -169,11 +169,47 @@ void MemoryFileSystem::fill(FolderEntry& out, const MemoryEntry& in) {
 
 bool MemoryFileSystem::openListing(FolderEntry& entry) {
     ++diskCalls;
-    if (path.empty() || !path.back()->listable) return false;
-    listed = path.back();
+    return !path.empty() && startListing(path.back(), entry);
+}
+
+bool MemoryFileSystem::startListing(MemoryFolder* folder, FolderEntry& entry) {
+    if (!folder->listable) return false;
+    listed = folder;
     listingPosition = 0;
     listingHandedOut = 0;
     return nextEntry(entry);
+}
+
+// The folder `name` below the ancestor `levelsUp` levels up, null when there
+// is none or a step up on the way would fail: a folder whose ".." fails is
+// one the system has lost its way back from, and what lies beyond it cannot
+// be reached from below by any path.
+MemoryFolder* MemoryFileSystem::folderBelowAncestor(int levelsUp, const char* name) {
+    if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= path.size()) return nullptr;
+    for (int i = 0; i < levelsUp; ++i)
+        if (path[path.size() - 1 - i]->stepUpFails) return nullptr;
+    for (MemoryEntry& e : path[path.size() - 1 - levelsUp]->entries) {
+        if (!e.isFolder || !e.folder) continue;
+        if (e.enterName.empty() ? e.name == name : e.enterName == name) return e.folder;
+    }
+    return nullptr;
+}
+
+// A folder whose ".." fails is not listed from outside either, so that the
+// walk steps in and meets the failure where the plain walk meets it.
+bool MemoryFileSystem::openListingOf(int levelsUp, const char* name, FolderEntry& entry) {
+    ++diskCalls;
+    if (refuseListingOf && refuseListingOf()) return false;
+    MemoryFolder* folder = folderBelowAncestor(levelsUp, name);
+    if (!folder || folder->stepUpFails || !startListing(folder, entry)) return false;
+    ++listingsFromOutside;
+    return true;
+}
+
+bool MemoryFileSystem::canEnter(int levelsUp, const char* name) {
+    ++diskCalls;
+    MemoryFolder* folder = folderBelowAncestor(levelsUp, name);
+    return folder && folder->enterable;
 }
 
 bool MemoryFileSystem::nextEntry(FolderEntry& entry) {

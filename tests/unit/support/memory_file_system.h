@@ -68,6 +68,8 @@ public:
     // Asked before each changeFolderUp; true refuses it, as a system may for
     // reasons of its own.
     std::function<bool()> refuseFoldedStep;
+    std::function<bool()> refuseListingOf;  // the same for openListingOf
+    int listingsFromOutside = 0;            // openListingOf calls that succeeded
 
     uint32_t logicalDrives() override;
     unsigned driveType(const char* rootPath) override;
@@ -79,11 +81,15 @@ public:
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
     void closeListing() override;
+    bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override;
+    bool canEnter(int levelsUp, const char* name) override;
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
 
 private:
     MemoryEntry* findFolderEntry(const char* name);
     bool step(const char* where);
+    MemoryFolder* folderBelowAncestor(int levelsUp, const char* name);
+    bool startListing(MemoryFolder* folder, FolderEntry& entry);
     void fill(FolderEntry& out, const MemoryEntry& in);
 
     std::map<char, Drive> drives;

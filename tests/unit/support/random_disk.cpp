@@ -61,6 +61,7 @@ void buildRandomDisk(MemoryFileSystem& fs, char letter, unsigned folders, const 
         made.push_back(&folder);
     }
     fs.refuseFoldedStep = [pick] { return chance(pick, 10); };
+    fs.refuseListingOf = [pick] { return chance(pick, 10); };
 }
 
 std::string walkDifference(MemoryFileSystem& fs, char letter, long allocations) {
