@@ -1,7 +1,7 @@
-// scan-bench X:\ [reference] : opens drive X with the product's openDrive
-// (or, with "reference", reads it with the reference walk of single steps
-// that the tests compare the product's walk with) over the system's listing
-// calls and prints one line:
+// scan-bench X:\ [VARIANT] : opens drive X with the product's openDrive over
+// the system's listing calls and prints one line. VARIANT measures one
+// saving alone: "folded-only" (no listing from outside), "outside-only" (no
+// folded steps), or "reference" (the tests' reference walk, single steps).
 //   folders=<N> files=<F> bytes=<B> seconds=<S> peak_kib=<K> tree_bytes_per_folder=<T> name_bytes_per_folder=<L>
 // N: folder nodes below the drive other than ".." nodes; F: file entries
 // listed; B: the drive's total; S: wall time of openDrive; K: peak working
@@ -46,12 +46,16 @@ double secondsNow() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool reference = argc == 3 && std::strcmp(argv[2], "reference") == 0;
-    if ((argc != 2 && !reference) || std::strlen(argv[1]) != 3) {
-        std::fprintf(stderr, "usage: scan-bench X:\\ [reference]\n");
+    const char* variant = argc == 3 ? argv[2] : "";
+    bool reference = std::strcmp(variant, "reference") == 0;
+    CountingFileSystem fs(win32FileSystem());
+    fs.refuseListingsOf = std::strcmp(variant, "folded-only") == 0;
+    fs.refuseFoldedSteps = std::strcmp(variant, "outside-only") == 0;
+    bool known = argc == 2 || reference || fs.refuseListingsOf || fs.refuseFoldedSteps;
+    if (argc > 3 || !known || std::strlen(argv[1]) != 3) {
+        std::fprintf(stderr, "usage: scan-bench X:\\ [folded-only|outside-only|reference]\n");
         return 2;
     }
-    CountingFileSystem fs(win32FileSystem());
     enumerateDrives(fs);
     FolderNode* drive = rootNode->firstChild;
     while (drive && std::strcmp(drive->rootPath, argv[1]) != 0) drive = drive->next;

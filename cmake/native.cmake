@@ -44,3 +44,22 @@ endforeach()
 
 # The resource generator and the files it writes, checked as Windows reads them.
 add_test(NAME resources COMMAND ${CMAKE_SOURCE_DIR}/tests/res/check-resources)
+
+# The walk's fuzz target, for clang's libFuzzer: built only by a compiler
+# that takes -fsanitize=fuzzer (see bench/README.md).
+include(CheckCXXSourceCompiles)
+set(CMAKE_REQUIRED_FLAGS -fsanitize=fuzzer)
+check_cxx_source_compiles([[
+#include <cstddef>
+#include <cstdint>
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }
+]] QUORVEL_HAS_LIBFUZZER)
+unset(CMAKE_REQUIRED_FLAGS)
+if(QUORVEL_HAS_LIBFUZZER)
+  set(FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
+  add_executable(walk-fuzz tests/fuzz/walk_fuzz.cpp ${UNIT_SUPPORT} tests/support/reference_walk.cpp)
+  target_include_directories(walk-fuzz PRIVATE tests/unit)
+  target_compile_options(walk-fuzz PRIVATE ${FUZZ_FLAGS})
+  target_link_options(walk-fuzz PRIVATE ${FUZZ_FLAGS})
+  target_link_libraries(walk-fuzz quorvel_portable)
+endif()
