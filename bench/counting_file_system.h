@@ -15,11 +15,15 @@ struct BenchPrompt final : DrivePrompt {
     void tellScanIncomplete() override { incomplete = true; }
 };
 
-// Counts the file entries the walk is handed, leaving everything to `inner`.
+// Counts the file entries the walk is handed, leaving everything to `inner`;
+// can refuse the folded steps or the listings from outside, so that the walk
+// falls back to the single steps and each saving is measured alone.
 class CountingFileSystem final : public FileSystem {
 public:
     explicit CountingFileSystem(FileSystem& fs) : inner(fs) {}
     uint64_t files = 0;
+    bool refuseFoldedSteps = false;
+    bool refuseListingsOf = false;
 
     uint32_t logicalDrives() override { return inner.logicalDrives(); }
     unsigned driveType(const char* rootPath) override { return inner.driveType(rootPath); }
@@ -27,9 +31,16 @@ public:
         inner.readVolumeLabel(rootPath, label, size);
     }
     bool changeFolder(const char* path) override { return inner.changeFolder(path); }
+    bool changeFolderUp(int levelsUp, const char* name) override {
+        return !refuseFoldedSteps && inner.changeFolderUp(levelsUp, name);
+    }
     bool openListing(FolderEntry& entry) override { return count(inner.openListing(entry), entry); }
     bool nextEntry(FolderEntry& entry) override { return count(inner.nextEntry(entry), entry); }
     void closeListing() override { inner.closeListing(); }
+    bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override {
+        return !refuseListingsOf && count(inner.openListingOf(levelsUp, name, entry), entry);
+    }
+    bool canEnter(int levelsUp, const char* name) override { return inner.canEnter(levelsUp, name); }
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override {
         return inner.identifyFolder(name, levelsUp, id);
     }

@@ -1,5 +1,7 @@
-// scan-bench X:\ : opens drive X with the product's openDrive over the
-// system's listing calls and prints one line:
+// scan-bench X:\ [VARIANT] : opens drive X with the product's openDrive over
+// the system's listing calls and prints one line. VARIANT measures one
+// saving alone: "folded-only" (no listing from outside), "outside-only" (no
+// folded steps), or "reference" (the tests' reference walk, single steps).
 //   folders=<N> files=<F> bytes=<B> seconds=<S> peak_kib=<K> tree_bytes_per_folder=<T> name_bytes_per_folder=<L>
 // N: folder nodes below the drive other than ".." nodes; F: file entries
 // listed; B: the drive's total; S: wall time of openDrive; K: peak working
@@ -8,6 +10,7 @@
 // name length, so that T - L is the cost of a folder beyond its name.
 
 #include "counting_file_system.h"
+#include "../tests/support/reference_walk.h"
 #include "tree/drives.h"
 #include "tree/scan.h"
 #include "win32/win32_file_system.h"
@@ -43,11 +46,16 @@ double secondsNow() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 || std::strlen(argv[1]) != 3) {
-        std::fprintf(stderr, "usage: scan-bench X:\\\n");
+    const char* variant = argc == 3 ? argv[2] : "";
+    bool reference = std::strcmp(variant, "reference") == 0;
+    CountingFileSystem fs(win32FileSystem());
+    fs.refuseListingsOf = std::strcmp(variant, "folded-only") == 0;
+    fs.refuseFoldedSteps = std::strcmp(variant, "outside-only") == 0;
+    bool known = argc == 2 || reference || fs.refuseListingsOf || fs.refuseFoldedSteps;
+    if (argc > 3 || !known || std::strlen(argv[1]) != 3) {
+        std::fprintf(stderr, "usage: scan-bench X:\\ [folded-only|outside-only|reference]\n");
         return 2;
     }
-    CountingFileSystem fs(win32FileSystem());
     enumerateDrives(fs);
     FolderNode* drive = rootNode->firstChild;
     while (drive && std::strcmp(drive->rootPath, argv[1]) != 0) drive = drive->next;
@@ -58,7 +66,7 @@ int main(int argc, char** argv) {
     uint64_t heapBefore = heapBytesInUse();
     double start = secondsNow();
     BenchPrompt prompt;
-    bool opened = openDrive(fs, prompt, drive) && !prompt.incomplete;
+    bool opened = reference ? referenceReadDrive(fs, drive) : openDrive(fs, prompt, drive) && !prompt.incomplete;
     double seconds = secondsNow() - start;
     if (!opened) return 1;
     uint64_t heapAfter = heapBytesInUse();

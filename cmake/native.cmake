@@ -26,6 +26,7 @@ endif()
 # and the in-memory disk and scripted prompt (tests/unit/support).
 file(GLOB FIXTURE_SOURCES CONFIGURE_DEPENDS tests/support/*.cpp)
 list(FILTER FIXTURE_SOURCES EXCLUDE REGEX "make_fixtures\\.cpp$")
+list(FILTER FIXTURE_SOURCES EXCLUDE REGEX "reference_walk\\.cpp$")
 add_library(quorvel_fixtures STATIC ${FIXTURE_SOURCES})
 target_include_directories(quorvel_fixtures PUBLIC tests/support)
 target_compile_options(quorvel_fixtures PRIVATE ${SANITIZE_FLAGS})
@@ -38,7 +39,8 @@ endif()
 
 find_package(GTest REQUIRED)
 file(GLOB UNIT_SUPPORT CONFIGURE_DEPENDS tests/unit/support/*.cpp)
-add_library(quorvel_unit_support STATIC ${UNIT_SUPPORT})
+# The reference walk (single steps) that the scan is compared with.
+add_library(quorvel_unit_support STATIC ${UNIT_SUPPORT} tests/support/reference_walk.cpp)
 target_include_directories(quorvel_unit_support PUBLIC tests/unit)
 target_compile_options(quorvel_unit_support PRIVATE ${SANITIZE_FLAGS})
 target_link_libraries(quorvel_unit_support PUBLIC quorvel_portable)
@@ -56,3 +58,22 @@ endforeach()
 
 # The resource generator and the files it writes, checked as Windows reads them.
 add_test(NAME resources COMMAND ${CMAKE_SOURCE_DIR}/tests/res/check-resources)
+
+# The walk's fuzz target, for clang's libFuzzer: built only by a compiler
+# that takes -fsanitize=fuzzer (see bench/README.md).
+include(CheckCXXSourceCompiles)
+set(CMAKE_REQUIRED_FLAGS -fsanitize=fuzzer)
+check_cxx_source_compiles([[
+#include <cstddef>
+#include <cstdint>
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }
+]] QUORVEL_HAS_LIBFUZZER)
+unset(CMAKE_REQUIRED_FLAGS)
+if(QUORVEL_HAS_LIBFUZZER)
+  set(FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
+  add_executable(walk-fuzz tests/fuzz/walk_fuzz.cpp ${UNIT_SUPPORT} tests/support/reference_walk.cpp)
+  target_include_directories(walk-fuzz PRIVATE tests/unit)
+  target_compile_options(walk-fuzz PRIVATE ${FUZZ_FLAGS})
+  target_link_options(walk-fuzz PRIVATE ${FUZZ_FLAGS})
+  target_link_libraries(walk-fuzz quorvel_portable)
+endif()

@@ -95,13 +95,18 @@ target_include_directories(quorvel_win_test_support PUBLIC tests/win src)
 file(GLOB UNIT_SUPPORT CONFIGURE_DEPENDS tests/unit/support/*.cpp)
 add_library(quorvel_memory_disk STATIC ${UNIT_SUPPORT})
 target_include_directories(quorvel_memory_disk PUBLIC tests/unit src)
+target_compile_definitions(quorvel_memory_disk PRIVATE QUORVEL_TEST_HOOKS)
+# The reference walk (single steps) that the scan is compared with, in tests
+# and in the benchmark.
+add_library(quorvel_reference_walk STATIC tests/support/reference_walk.cpp)
+target_include_directories(quorvel_reference_walk PUBLIC tests/support src)
 
 file(GLOB WIN_TESTS CONFIGURE_DEPENDS tests/win/*_test.cpp)
 foreach(test_source ${WIN_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
   add_executable(${test_name} ${test_source})
   target_link_libraries(${test_name} quorvel_win_test_support quorvel_memory_disk
-                        quorvel_core_testable quorvel_resources gtest_main psapi)
+                        quorvel_reference_walk quorvel_core_testable quorvel_resources gtest_main psapi)
   target_link_options(${test_name} PRIVATE ${STATIC_RUNTIME})
   add_test(NAME win_${test_name} COMMAND ${test_name})
 endforeach()
@@ -113,7 +118,7 @@ foreach(bench_source ${WIN_BENCHES})
   string(REPLACE "_" "-" bench_name ${bench_name})
   add_executable(${bench_name} ${bench_source})
   target_include_directories(${bench_name} PRIVATE bench)
-  target_link_libraries(${bench_name} quorvel_core psapi)
+  target_link_libraries(${bench_name} quorvel_reference_walk quorvel_core psapi)
   target_link_options(${bench_name} PRIVATE ${STATIC_RUNTIME})
 endforeach()
 

@@ -101,6 +101,54 @@ bool PosixFileSystem::changeFolder(const char* path) {
     return stepDown(path);
 }
 
+// One openat from the folder up there and one fchdir, whatever the number of
+// levels. Only while that folder is still open: otherwise the walk takes the
+// single steps, which reopen what was closed for want of descriptors. A
+// failure leaves the walk where it was.
+bool PosixFileSystem::changeFolderUp(int levelsUp, const char* name) {
+    if (levelsUp < 1 || static_cast<size_t>(levelsUp) >= levels.size()) return false;
+    if (name && (name[0] == 0 || isDotName(name) || std::strchr(name, '/'))) return false;
+    size_t kept = levels.size() - static_cast<size_t>(levelsUp);
+    int fd = levels[kept - 1].fd;
+    if (fd < 0) return false;
+    if (name) fd = openFolderAt(fd, name);
+    if (fd < 0) return false;
+    if (fchdir(fd) != 0) {
+        if (name) close(fd);
+        return false;
+    }
+    for (size_t i = kept; i < levels.size(); ++i)
+        if (levels[i].fd >= 0) close(levels[i].fd);
+    levels.resize(kept);
+    if (lowestOpen > kept) lowestOpen = kept;
+    trail.resize(levels.back().nameEnd);
+    if (name) {
+        trail.append(name).push_back('/');
+        levels.push_back(Level{fd, false, trail.size(), FolderIdentity{}});
+    }
+    return true;
+}
+
+bool PosixFileSystem::canEnter(int levelsUp, const char* name) {
+    if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= levels.size()) return false;
+    if (name[0] == 0 || isDotName(name) || std::strchr(name, '/')) return false;
+    size_t index = levels.size() - 1 - static_cast<size_t>(levelsUp);
+    int fd = openBelow(index, name);
+    if (fd < 0 && isShortOfDescriptors() && closeOldestLevels()) fd = openBelow(index, name);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
+// Opens folder `name` in level `index`: from its descriptor, or by the way
+// the walk came when that level is closed.
+int PosixFileSystem::openBelow(size_t index, const char* name) const {
+    const Level& level = levels[index];
+    if (level.fd >= 0) return openFolderAt(level.fd, name);
+    std::string path = folder + "/" + trail.substr(0, level.nameEnd) + name;
+    return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
 bool PosixFileSystem::enterRoot() {
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;

@@ -27,9 +27,13 @@ public:
     unsigned driveType(const char* rootPath) override;
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override;
     bool changeFolder(const char* path) override;
+    bool changeFolderUp(int levelsUp, const char* name) override;
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
     void closeListing() override;
+    // Not done here: the listing reads through the current folder's descriptor.
+    bool openListingOf(int, const char*, FolderEntry&) override { return false; }
+    bool canEnter(int levelsUp, const char* name) override;
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
 
 private:
@@ -45,6 +49,7 @@ private:
     bool stepUp();
     bool stepDown(const char* name);
     int openMakingRoom(int dirFd, const char* name);
+    int openBelow(size_t index, const char* name) const;
     bool closeOldestLevels();
     void closeLevel(Level& level);
     bool reopenParent();

@@ -1,6 +1,6 @@
 // The narrow view of the disk that the drive list and the walk need. The
-// walk moves with single relative steps through the current directory, so
-// an implementation keeps one current directory and at most one listing.
+// walk moves with relative steps through the current directory, so an
+// implementation keeps one current directory and at most one listing.
 #pragma once
 
 #include <cstdint>
@@ -33,11 +33,25 @@ public:
 
     // Makes `path` current: a drive's root path, a folder's name, or "..".
     virtual bool changeFolder(const char* path) = 0;
+    // Takes `levelsUp` (at least 1) ".." steps and then, when `name` is not
+    // null, the step into the folder `name` there, all as one step. True
+    // only where the single steps would all succeed and end in the same
+    // folder; on false the current directory is as it was, and the caller
+    // takes the single steps to find out which of them fails.
+    virtual bool changeFolderUp(int levelsUp, const char* name) = 0;
     // Lists the current directory: the first entry, or false when no listing
     // can be started. `entry` stays valid until the next call.
     virtual bool openListing(FolderEntry& entry) = 0;
     virtual bool nextEntry(FolderEntry& entry) = 0;
     virtual void closeListing() = 0;
+    // Lists the folder `name` in the folder `levelsUp` levels above the
+    // current directory (0: in it) without making it current: the first
+    // entry, or false when this cannot be done (the caller then steps in
+    // and lists it there). Steps taken while it is open leave it alone.
+    virtual bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) = 0;
+    // Whether the same `levelsUp` steps up and the step into `name` would
+    // succeed, found without taking them.
+    virtual bool canEnter(int levelsUp, const char* name) = 0;
 
     // The identity of the folder `name` in the current directory (links
     // followed), or of the current directory's ancestor `levelsUp` steps up

@@ -56,36 +56,160 @@ bool linkLeadsOutsidePath(FileSystem& fs, const FolderNode* link, int depth, Pat
     return true;
 }
 
-bool enterNode(FileSystem& fs, const FolderNode* node, int depth, PathIdentities& path) {
-    if (isDotDot(node)) return false;
-    if ((node->scanMarks & scanMarkLink) && !linkLeadsOutsidePath(fs, node, depth, path)) return false;
-    return fs.changeFolder(enterNameOf(node));
+// What became of a folder the walk came to.
+enum class Visit {
+    notEntered,
+    entered,      // current now, not listed yet
+    listedInside, // current now and listed
+    listedLeaf,   // listed from its parent's side, holds no folder to enter
+    stop,         // a step up failed: the walk ends where it is
+    outOfMemory,  // the walk ends inside the folder
+};
+
+// Adds the entry's node behind `*tail`; false when the heap ran out.
+bool appendChild(FolderNode* folder, FolderNode**& tail, const FolderEntry& entry) {
+    // Every listed folder has a ".." entry: it shares the one ".." text.
+    FolderNode* child = std::strcmp(entry.name, "..") == 0 ? newDotDotNode(folder)
+                                                           : newNamedNode(entry.name, entry.enterName);
+    if (!child) return false;
+    child->parent = folder;
+    if (entry.isLink) child->scanMarks |= scanMarkLink;
+    *tail = child;
+    tail = &child->next;
+    return true;
 }
+
+// Where the walk is and the steps up it owes. Under Wine every change of the
+// current directory costs two trips to the server, so a step up is taken
+// only when the next step needs it, folded with that step into one; and a
+// folder is listed from outside, entered only when it holds a folder to go
+// on into. Every folder still ends entered or not, listed or not, as if each
+// step were taken alone.
+struct Walker {
+    explicit Walker(FileSystem& system) : fs(system) {}
+
+    FileSystem& fs;
+    PathIdentities path;
+    int depth = 0;  // of the folder whose listing the walk is in, below the drive's root
+    int owed = 0;   // the current directory is this many levels below that folder
+
+    // Takes the owed steps up, folded when the system takes them so, else
+    // one by one. False when one of them fails: the walk ends there.
+    bool settle() {
+        if (owed > 1 && fs.changeFolderUp(owed, nullptr)) owed = 0;
+        for (; owed > 0; --owed) {
+            if (!fs.changeFolder("..")) return false;
+        }
+        return true;
+    }
+
+    Visit step(const FolderNode* node) {
+        if (owed > 0 && fs.changeFolderUp(owed, enterNameOf(node))) {
+            owed = 0;
+            return Visit::entered;
+        }
+        if (!settle()) return Visit::stop;
+        return fs.changeFolder(enterNameOf(node)) ? Visit::entered : Visit::notEntered;
+    }
+
+    Visit visit(FolderNode* node) {
+        if (isDotDot(node)) return Visit::notEntered;
+        if (node->scanMarks & scanMarkLink) {
+            // Checked against the path from inside the parent.
+            if (!settle()) return Visit::stop;
+            if (!linkLeadsOutsidePath(fs, node, depth, path)) return Visit::notEntered;
+            return fs.changeFolder(enterNameOf(node)) ? Visit::entered : Visit::notEntered;
+        }
+        FolderEntry entry;
+        if (!fs.openListingOf(owed, enterNameOf(node), entry)) return step(node);
+        Visit read = readFromOutside(node, entry);
+        fs.closeListing();
+        return read;
+    }
+
+    // Reads the listing opened from outside into `node`, nodes made in the
+    // listing's order as from inside. A ".." entry before any folder waits
+    // until the folder is known to be entered; at the first folder to go on
+    // into the walk steps in, before the node is made.
+    Visit readFromOutside(FolderNode* node, FolderEntry& entry) {
+        FolderNode** tail = &node->firstChild;
+        WaitingDotDot dotDot;
+        Visit visit = Visit::listedLeaf;
+        do {
+            if (!entry.isFolder) {
+                node->filesBytes += entry.size;
+                continue;
+            }
+            if (std::strcmp(entry.name, ".") == 0) continue;
+            if (visit == Visit::listedLeaf) {
+                if (std::strcmp(entry.name, "..") == 0) {
+                    dotDot = WaitingDotDot{true, node->filesBytes};
+                    continue;
+                }
+                visit = step(node);
+                if (visit != Visit::entered) break;
+                visit = Visit::listedInside;
+                if (!dotDot.append(node, tail)) return Visit::outOfMemory;
+            }
+            if (!appendChild(node, tail, entry)) return Visit::outOfMemory;
+        } while (fs.nextEntry(entry));
+        if (visit == Visit::listedLeaf && !fs.canEnter(owed, enterNameOf(node))) visit = Visit::notEntered;
+        if (visit == Visit::notEntered || visit == Visit::stop) {
+            node->filesBytes = 0;
+            return visit;
+        }
+        if (visit == Visit::listedLeaf && !dotDot.append(node, tail)) {
+            step(node);  // to end inside the folder, as after listing it there
+            return Visit::outOfMemory;
+        }
+        return visit;
+    }
+
+    struct WaitingDotDot {
+        bool listed = false;
+        uint64_t filesBytesBefore = 0;
+
+        // False when the heap ran out; the listing from inside would have
+        // stopped at the ".." entry, and so do the folder's byte counts.
+        bool append(FolderNode* node, FolderNode**& tail) const {
+            if (!listed) return true;
+            FolderEntry entry{dotDotText, nullptr, 0, true, false};
+            if (appendChild(node, tail, entry)) return true;
+            node->filesBytes = filesBytesBefore;
+            return false;
+        }
+    };
+};
 
 // Depth-first from the drive's own ".." node, with the root folder current.
 // Ends when every folder is done, a step up fails, or the heap runs out;
 // false only for the last.
 bool walkDrive(FileSystem& fs, FolderNode* start) {
-    PathIdentities path;
+    Walker walk(fs);
     FolderNode* node = start;
-    int depth = 0;  // of the current directory below the drive's root
     for (;;) {
-        if (enterNode(fs, node, depth, path)) {
-            ++depth;
-            path.entered(depth);
-            if (!listFolder(fs, node)) return false;
+        Visit visit = walk.visit(node);
+        if (visit == Visit::stop) return true;
+        if (visit == Visit::outOfMemory) return false;
+        if (visit == Visit::entered || visit == Visit::listedInside) {
+            ++walk.depth;
+            walk.path.entered(walk.depth);
+            if (visit == Visit::entered && !listFolder(fs, node)) return false;
             if (node->firstChild) {
                 node = node->firstChild;
                 continue;
             }
-            if (!fs.changeFolder("..")) return true;
-            --depth;
+            --walk.depth;
+            ++walk.owed;
         }
         while (!node->next) {
             FolderNode* parent = node->parent;
-            if (parent->isDrive) return true;
-            if (!fs.changeFolder("..")) return true;
-            --depth;
+            if (parent->isDrive) {
+                walk.settle();
+                return true;
+            }
+            --walk.depth;
+            ++walk.owed;
             node = parent;
         }
         node = node->next;
@@ -105,18 +229,10 @@ bool listFolder(FileSystem& fs, FolderNode* folder) {
             continue;
         }
         if (std::strcmp(entry.name, ".") == 0) continue;
-        // Every listed folder has a ".." entry: it shares the one ".." text.
-        FolderNode* child = std::strcmp(entry.name, "..") == 0
-                                ? newDotDotNode(folder)
-                                : newNamedNode(entry.name, entry.enterName);
-        if (!child) {
+        if (!appendChild(folder, tail, entry)) {
             memoryLeft = false;
             break;
         }
-        child->parent = folder;
-        if (entry.isLink) child->scanMarks |= scanMarkLink;
-        *tail = child;
-        tail = &child->next;
     } while (fs.nextEntry(entry));
     fs.closeListing();
     return memoryLeft;

@@ -35,6 +35,56 @@ public:
         return stepDown(path);
     }
 
+    // "..\..\name" in one call: the target is known, so it gets the same
+    // checks as the single steps, and every case those would treat apart (a
+    // name to refuse, a path too long, a step that leads elsewhere) is left
+    // to them.
+    bool changeFolderUp(int levelsUp, const char* name) override {
+        char step[MAX_PATH];
+        size_t length;
+        if (levelsUp < 1 || !relativePath(levelsUp, name, "", step, length)) return false;
+        char previous[MAX_PATH + 1];
+        size_t previousLength = pathLength;
+        std::memcpy(previous, expected, pathLength + 1);
+        if (!SetCurrentDirectoryA(step)) return false;
+        size_t target = ancestorLength(levelsUp);
+        if (name) {
+            std::memcpy(expected + target, name, length - target - 1);
+            expected[length - 1] = '\\';
+        }
+        expected[length] = 0;
+        pathLength = length;
+        if (isWhereExpected()) return true;
+        std::memcpy(expected, previous, previousLength + 1);
+        pathLength = previousLength;
+        if (!returnToExpected()) pathLength = 0;
+        return false;
+    }
+
+    // The search keeps its own handle on the folder: steps taken while it
+    // is open do not move it.
+    bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override {
+        char pattern[MAX_PATH];
+        size_t length;
+        if (!name || !relativePath(levelsUp, name, "\\*.*", pattern, length)) return false;
+        search = FindFirstFileA(pattern, &found);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        describe(entry);
+        return true;
+    }
+
+    // The folder is opened as SetCurrentDirectoryA opens it: for traversal.
+    bool canEnter(int levelsUp, const char* name) override {
+        char path[MAX_PATH];
+        size_t length;
+        if (!name || !relativePath(levelsUp, name, "", path, length)) return false;
+        HANDLE folder = CreateFileA(path, FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (folder == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(folder);
+        return true;
+    }
+
     bool openListing(FolderEntry& entry) override {
         search = FindFirstFileA("*.*", &found);
         if (search == INVALID_HANDLE_VALUE) return false;
@@ -141,6 +191,40 @@ private:
         expected[pathLength] = 0;
         if (!returnToExpected()) pathLength = 0;
         return false;
+    }
+
+    // Writes "..\" `levelsUp` times, `name` (may be null) and `tail` into
+    // `out` (MAX_PATH bytes), without a backslash at the end when both are
+    // empty; `length` is the expected path's length in the folder reached,
+    // its trailing backslash included. False where a single step into `name`
+    // would be refused: a name the path rules rewrite, a current directory
+    // past the limit.
+    bool relativePath(int levelsUp, const char* name, const char* tail, char* out, size_t& length) const {
+        size_t target = levelsUp == 0 ? pathLength : ancestorLength(levelsUp);
+        if (target == 0 || (name && !isPlainWin32Name(name))) return false;
+        size_t nameLength = name ? std::strlen(name) : 0;
+        size_t tailLength = std::strlen(tail);
+        length = target + (name ? nameLength + 1 : 0);
+        size_t outLength = static_cast<size_t>(levelsUp) * 3 + nameLength + tailLength;
+        if (length + 1 > currentDirectoryLimit || outLength + 1 > MAX_PATH) return false;
+        for (int i = 0; i < levelsUp; ++i) std::memcpy(out + i * 3, "..\\", 3);
+        std::memcpy(out + levelsUp * 3, name ? name : "", nameLength);
+        std::memcpy(out + levelsUp * 3 + nameLength, tail, tailLength + 1);
+        if (!name && tailLength == 0) out[outLength - 1] = 0;
+        return true;
+    }
+
+    // The length of the expected path `levelsUp` levels up, its trailing
+    // backslash included; 0 when that is above the root or nothing is entered.
+    size_t ancestorLength(int levelsUp) const {
+        if (pathLength < 3 || levelsUp < 1) return 0;
+        size_t length = pathLength;
+        for (int i = 0; i < levelsUp; ++i) {
+            if (length == 3) return 0;
+            --length;
+            while (expected[length - 1] != '\\') --length;
+        }
+        return length;
     }
 
     bool stepUp() {

@@ -511,4 +511,40 @@ TEST_F(PosixScan, ChainDeeperThanTheOpenFileLimitIsCountedLevelByLevel) {
     EXPECT_EQ(openDescriptors(), descriptorsBefore);
 }
 
+// A chain whose every level also holds s/t with a byte in it: the walk comes
+// out of s/t and goes on in one folded step up and down. At the bottom a
+// link leads into a side chain, out of which the levels closed for want of
+// descriptors are reopened by the names of the way the walk came.
+TEST_F(PosixScan, FoldedStepsKeepTheWayBackDeeperThanTheOpenFileLimit) {
+    const unsigned levels = 150;
+    std::string dir = base + "/comb";
+    ASSERT_TRUE(makeChain(dir, levels));
+    std::string level = dir;
+    for (unsigned i = 0; i < levels; ++i) {
+        level += "/d";
+        ASSERT_EQ(mkdir((level + "/s").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir((level + "/s/t").c_str(), 0755), 0);
+        int file = open((level + "/s/t/g").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(file, 0);
+        ASSERT_EQ(write(file, "q", 1), 1);
+        close(file);
+    }
+    const unsigned sideLevels = 60;
+    ASSERT_TRUE(makeChain(base + "/combside", sideLevels));
+    ASSERT_EQ(symlink((base + "/combside").c_str(), (level + "/out").c_str()), 0);
+    int descriptorsBefore = openDescriptors();
+    {
+        PosixFileSystem fs('Q', dir.c_str());
+        FolderNode* drive = driveOf(fs);
+        ASSERT_NE(drive, nullptr);
+        LowOpenFileLimit limit(48);
+        ASSERT_TRUE(openDrive(fs, noPrompt, drive));
+        EXPECT_EQ(drive->filesBytes + drive->subfoldersBytes, 2u * levels + sideLevels);
+        EXPECT_EQ(currentDirectory(), dir);
+        releaseChain(rootNode);
+        rootNode = nullptr;
+    }
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+}
+
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include "support/fixture_drives.h"
 
+#include "../support/reference_walk.h"
+
 #include "app/message_box_prompt.h"
 #include "tree/drives.h"
 #include "tree/folder_node.h"
@@ -113,8 +115,9 @@ bool isBelow(const std::string& path, const std::string& folder) {
 
 // Folders named as other systems name them. Those with a device name and no
 // short name, or whose short name still holds a character the path rules
-// rewrite, cannot be entered at all; all others are, by the name that leads
-// to them, and every byte in them is counted once.
+// rewrite, cannot be entered at all, nor a folder whose current directory
+// would pass the path limit; all others are, by the name that leads to them,
+// and every byte in them is counted once.
 TEST(WinScan, NamesThePathRulesRewriteAreCountedExactlyOrLeftUnentered) {
     ScannedDrive h('H');
     ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), h.drive));
@@ -125,7 +128,8 @@ TEST(WinScan, NamesThePathRulesRewriteAreCountedExactlyOrLeftUnentered) {
     collectFolders(h.drive, "", folders);
 
     const std::set<std::string> unenterable = {"nul.txt", "con.d", "aux.x", "com1.y", "nul", "NUL.TXT",
-                                               "co:lon", "x\\y", "tab\tname", "plain/nul.txt", "plain/x\\y"};
+                                               "co:lon", "x\\y", "tab\tname", "plain/nul.txt", "plain/x\\y",
+                                               "deep/" + std::string(251, 'm')};
     std::set<std::string> notEntered;
     for (const auto& [path, node] : folders)
         if (!node->firstChild) notEntered.insert(path);
@@ -176,6 +180,23 @@ TEST(WinScan, DeepChainsStopAtThePathLimit) {
         }
         EXPECT_EQ(entered, chain.levelsThatFit);
         EXPECT_EQ(d.drive->filesBytes + d.drive->subfoldersBytes, chain.levelsThatFit);  // a byte a level
+    }
+}
+
+// The walk folds its steps; the reference walk takes each one alone. Every
+// fixture drive (hostile names, link loops, the chains to the path limit
+// among them) reads the same, node for node, and both end in the same place.
+TEST(WinScan, EveryDriveReadsAsTheReferenceWalkReadsIt) {
+    for (char letter : std::string("DEFHJKLQSUV")) {
+        SCOPED_TRACE(letter);
+        ScannedDrive walked(letter);
+        ScannedDrive reference(letter);
+        ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), walked.drive));
+        std::string walkedEnd = currentDirectory();
+        ASSERT_TRUE(referenceReadDrive(win32FileSystem(), reference.drive));
+        EXPECT_EQ(firstTreeDifference(walked.drive, reference.drive), "");
+        EXPECT_EQ(currentDirectory(), walkedEnd);
+        EXPECT_EQ(walkedEnd, std::string(1, letter) + ":\\");
     }
 }
 

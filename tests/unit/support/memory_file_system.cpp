@@ -115,6 +115,28 @@ MemoryEntry* MemoryFileSystem::findFolderEntry(const char* name) {
 
 bool MemoryFileSystem::changeFolder(const char* where) {
     ++diskCalls;
+    return step(where);
+}
+
+// The single steps, undone together when one of them fails.
+bool MemoryFileSystem::changeFolderUp(int levelsUp, const char* name) {
+    ++diskCalls;
+    if (levelsUp < 1 || (refuseFoldedStep && refuseFoldedStep())) return false;
+    std::vector<MemoryFolder*> pathBefore = path;
+    std::vector<std::string> namesBefore = pathNames;
+    bool moved = true;
+    for (int i = 0; i < levelsUp && moved; ++i) moved = step("..");
+    if (moved && name) moved = std::strcmp(name, "..") != 0 && step(name);
+    if (!moved) {
+        path = pathBefore;
+        pathNames = namesBefore;
+        return false;
+    }
+    ++foldedSteps;
+    return true;
+}
+
+bool MemoryFileSystem::step(const char* where) {
     size_t length = std::strlen(where);
     if (length == 3 && where[1] == ':' && where[2] == '\\') {
         auto found = drives.find(where[0]);
@@ -147,11 +169,47 @@ void MemoryFileSystem::fill(FolderEntry& out, const MemoryEntry& in) {
 
 bool MemoryFileSystem::openListing(FolderEntry& entry) {
     ++diskCalls;
-    if (path.empty() || !path.back()->listable) return false;
-    listed = path.back();
+    return !path.empty() && startListing(path.back(), entry);
+}
+
+bool MemoryFileSystem::startListing(MemoryFolder* folder, FolderEntry& entry) {
+    if (!folder->listable) return false;
+    listed = folder;
     listingPosition = 0;
     listingHandedOut = 0;
     return nextEntry(entry);
+}
+
+// The folder `name` below the ancestor `levelsUp` levels up, null when there
+// is none or a step up on the way would fail: a folder whose ".." fails is
+// one the system has lost its way back from, and what lies beyond it cannot
+// be reached from below by any path.
+MemoryFolder* MemoryFileSystem::folderBelowAncestor(int levelsUp, const char* name) {
+    if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= path.size()) return nullptr;
+    for (int i = 0; i < levelsUp; ++i)
+        if (path[path.size() - 1 - i]->stepUpFails) return nullptr;
+    for (MemoryEntry& e : path[path.size() - 1 - levelsUp]->entries) {
+        if (!e.isFolder || !e.folder) continue;
+        if (e.enterName.empty() ? e.name == name : e.enterName == name) return e.folder;
+    }
+    return nullptr;
+}
+
+// A folder whose ".." fails is not listed from outside either, so that the
+// walk steps in and meets the failure where the plain walk meets it.
+bool MemoryFileSystem::openListingOf(int levelsUp, const char* name, FolderEntry& entry) {
+    ++diskCalls;
+    if (refuseListingOf && refuseListingOf()) return false;
+    MemoryFolder* folder = folderBelowAncestor(levelsUp, name);
+    if (!folder || folder->stepUpFails || !startListing(folder, entry)) return false;
+    ++listingsFromOutside;
+    return true;
+}
+
+bool MemoryFileSystem::canEnter(int levelsUp, const char* name) {
+    ++diskCalls;
+    MemoryFolder* folder = folderBelowAncestor(levelsUp, name);
+    return folder && folder->enterable;
 }
 
 bool MemoryFileSystem::nextEntry(FolderEntry& entry) {
@@ -176,6 +234,7 @@ bool MemoryFileSystem::identifyFolder(const char* name, int levelsUp, FolderIden
         if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= path.size()) return false;
         folder = path[path.size() - 1 - levelsUp];
     }
+    if (!folder->identifiable) return false;
     id.volume = 1;
     id.index = static_cast<uint64_t>(folder->id);
     return true;

@@ -33,6 +33,7 @@ struct MemoryFolder {
     bool listable = true;
     int listingStopsAfter = -1;  // entries handed out before the listing ends
     bool stepUpFails = false;    // ".." out of this folder fails
+    bool identifiable = true;    // its identity can be read
 
     MemoryFolder& file(const std::string& name, uint64_t size);
     MemoryFolder& folder(const std::string& name);  // the new subfolder
@@ -63,6 +64,12 @@ public:
     int labelsRead = 0;
     std::vector<std::string> labelReadFor;
     int diskCalls = 0;                // listing and folder changes
+    int foldedSteps = 0;              // changeFolderUp calls that succeeded
+    // Asked before each changeFolderUp; true refuses it, as a system may for
+    // reasons of its own.
+    std::function<bool()> refuseFoldedStep;
+    std::function<bool()> refuseListingOf;  // the same for openListingOf
+    int listingsFromOutside = 0;            // openListingOf calls that succeeded
 
     uint32_t logicalDrives() override;
     unsigned driveType(const char* rootPath) override;
@@ -70,13 +77,19 @@ public:
     bool askRetryMissingDrive() override;
     void tellScanIncomplete() override { ++incompleteNotices; }
     bool changeFolder(const char* path) override;
+    bool changeFolderUp(int levelsUp, const char* name) override;
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
     void closeListing() override;
+    bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override;
+    bool canEnter(int levelsUp, const char* name) override;
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
 
 private:
     MemoryEntry* findFolderEntry(const char* name);
+    bool step(const char* where);
+    MemoryFolder* folderBelowAncestor(int levelsUp, const char* name);
+    bool startListing(MemoryFolder* folder, FolderEntry& entry);
     void fill(FolderEntry& out, const MemoryEntry& in);
 
     std::map<char, Drive> drives;
