@@ -72,6 +72,17 @@ std::string differenceIn(const FolderNode* a, const FolderNode* b, bool totals) 
 
 }  // namespace
 
+FolderNode* newTestDrive(char letter) {
+    FolderNode* drive = newFolderNode();
+    char label[] = "*:  ";
+    char root[] = "*:\\";
+    label[0] = root[0] = letter;
+    drive->name = copyText(label);
+    drive->rootPath = copyText(root);
+    drive->isDrive = 1;
+    return drive;
+}
+
 bool referenceReadDrive(FileSystem& fs, FolderNode* drive) {
     if (!fs.changeFolder(drive->rootPath)) return false;
     if (drive->firstChild) releaseChain(drive->firstChild);

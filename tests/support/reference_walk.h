@@ -8,6 +8,9 @@
 class FileSystem;
 struct FolderNode;
 
+// A drive node for `letter`, made as the drive list makes one, not read yet.
+FolderNode* newTestDrive(char letter);
+
 // Reads the tree of `drive` (a drive node, read or not) from scratch and
 // totals it, as the product's openDrive does for a drive that is present.
 // False when the root cannot be entered or the heap ran out.

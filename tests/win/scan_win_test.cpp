@@ -39,7 +39,7 @@ std::string currentDirectory() {
 
 struct ScannedDrive {
     FolderNode* drive;
-    explicit ScannedDrive(char letter) : drive(makeDriveNode(letter)) {}
+    explicit ScannedDrive(char letter) : drive(newTestDrive(letter)) {}
     ~ScannedDrive() {
         SetCurrentDirectoryA("C:\\");
         releaseDriveNode(drive);

@@ -20,17 +20,6 @@ void addFailures(MemoryFolder& folder, const PickBelow& pick) {
     if (chance(pick, 8)) folder.listingStopsAfter = static_cast<int>(pick(6));
 }
 
-FolderNode* newDrive(char letter) {
-    FolderNode* drive = newFolderNode();
-    char label[] = "*:  ";
-    char root[] = "*:\\";
-    label[0] = root[0] = letter;
-    drive->name = copyText(label);
-    drive->rootPath = copyText(root);
-    drive->isDrive = 1;
-    return drive;
-}
-
 }  // namespace
 
 void buildRandomDisk(MemoryFileSystem& fs, char letter, unsigned folders, const PickBelow& pick) {
@@ -65,8 +54,8 @@ void buildRandomDisk(MemoryFileSystem& fs, char letter, unsigned folders, const 
 }
 
 std::string walkDifference(MemoryFileSystem& fs, char letter, long allocations) {
-    FolderNode* walked = newDrive(letter);
-    FolderNode* reference = newDrive(letter);
+    FolderNode* walked = newTestDrive(letter);
+    FolderNode* reference = newTestDrive(letter);
     failTreeAllocationsAfter(allocations);
     openDrive(fs, fs, walked);
     std::string walkedEnd = fs.currentPath();

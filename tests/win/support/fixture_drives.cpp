@@ -65,17 +65,6 @@ std::map<std::string, ExpectedTotals> totalsOf(const FolderNode* drive) {
     return out;
 }
 
-FolderNode* makeDriveNode(char letter) {
-    FolderNode* drive = newFolderNode();
-    char label[] = "*:  ";
-    char root[] = "*:\\";
-    label[0] = root[0] = letter;
-    drive->name = copyText(label);
-    drive->rootPath = copyText(root);
-    drive->isDrive = 1;
-    return drive;
-}
-
 void releaseDriveNode(FolderNode* drive) {
     releaseChain(drive);
 }

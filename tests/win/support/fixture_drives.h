@@ -34,8 +34,6 @@ std::vector<std::pair<uint64_t, std::string>> readFileList(char driveLetter);
 // ".." nodes, by path.
 std::map<std::string, ExpectedTotals> totalsOf(const FolderNode* drive);
 
-// A drive node for `letter`, made as the drive list makes one.
-FolderNode* makeDriveNode(char letter);
 void releaseDriveNode(FolderNode* drive);
 
 // Busy bytes (headers included) of the C runtime's heap, where the tree lives.
