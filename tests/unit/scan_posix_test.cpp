@@ -102,6 +102,27 @@ std::vector<Listed> listCurrent(FileSystem& fs) {
     return listed;
 }
 
+// Lowers the soft open-file limit for one test and puts it back.
+struct LowOpenFileLimit {
+    rlimit saved{};
+    explicit LowOpenFileLimit(rlim_t soft) {
+        getrlimit(RLIMIT_NOFILE, &saved);
+        rlimit low = saved;
+        low.rlim_cur = soft;
+        setrlimit(RLIMIT_NOFILE, &low);
+    }
+    ~LowOpenFileLimit() { setrlimit(RLIMIT_NOFILE, &saved); }
+};
+
+int openDescriptors() {
+    int count = 0;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return -1;
+    while (readdir(dir)) ++count;
+    closedir(dir);
+    return count;
+}
+
 // Each test gets a fresh folder in /tmp, removed again with the tree built
 // from it; the current directory is moved out first.
 class PosixScan : public ::testing::Test {
@@ -124,6 +145,26 @@ protected:
     FolderNode* driveOf(FileSystem& fs) {
         enumerateDrives(fs);
         return rootNode ? rootNode->firstChild : nullptr;
+    }
+
+    // Opens `dir` as drive Q: with at most `limit` files open, hands the
+    // drive to `check`, and expects the walk back in `dir` and every
+    // descriptor it opened closed again once the tree is released.
+    template <typename Check>
+    void scanWithFewDescriptors(const std::string& dir, rlim_t limit, Check check) {
+        int descriptorsBefore = openDescriptors();
+        {
+            PosixFileSystem fs('Q', dir.c_str());
+            FolderNode* drive = driveOf(fs);
+            ASSERT_NE(drive, nullptr);
+            LowOpenFileLimit low(limit);
+            ASSERT_TRUE(openDrive(fs, noPrompt, drive));
+            check(drive);
+            EXPECT_EQ(currentDirectory(), dir);
+            releaseChain(rootNode);
+            rootNode = nullptr;
+        }
+        EXPECT_EQ(openDescriptors(), descriptorsBefore);
     }
 
     std::string base;
@@ -389,27 +430,6 @@ TEST_F(PosixScan, ChainLongerThanAnyPathIsWalkedToTheBottom) {
     EXPECT_EQ(currentDirectory(), dir);
 }
 
-// Lowers the soft open-file limit for one test and puts it back.
-struct LowOpenFileLimit {
-    rlimit saved{};
-    explicit LowOpenFileLimit(rlim_t soft) {
-        getrlimit(RLIMIT_NOFILE, &saved);
-        rlimit low = saved;
-        low.rlim_cur = soft;
-        setrlimit(RLIMIT_NOFILE, &low);
-    }
-    ~LowOpenFileLimit() { setrlimit(RLIMIT_NOFILE, &saved); }
-};
-
-int openDescriptors() {
-    int count = 0;
-    DIR* dir = opendir("/proc/self/fd");
-    if (!dir) return -1;
-    while (readdir(dir)) ++count;
-    closedir(dir);
-    return count;
-}
-
 // `levels` nested folders named "d" below `dir`, each holding one file of 1 byte.
 bool makeChain(const std::string& dir, unsigned levels) {
     if (mkdir(dir.c_str(), 0755) != 0) return false;
@@ -483,13 +503,7 @@ TEST_F(PosixScan, ChainDeeperThanTheOpenFileLimitIsCountedLevelByLevel) {
     ASSERT_EQ(symlink((base + "/side").c_str(), (bottom + "/out").c_str()), 0);
     ASSERT_EQ(symlink((dir + "/d/d/d/d/d").c_str(), (bottom + "/loop").c_str()), 0);
 
-    int descriptorsBefore = openDescriptors();
-    {
-        PosixFileSystem fs('Q', dir.c_str());
-        FolderNode* drive = driveOf(fs);
-        ASSERT_NE(drive, nullptr);
-        LowOpenFileLimit limit(64);
-        ASSERT_TRUE(openDrive(fs, noPrompt, drive));
+    scanWithFewDescriptors(dir, 64, [&](const FolderNode* drive) {
         EXPECT_EQ(drive->subfoldersBytes, levels + sideLevels);
         const FolderNode* node = drive;
         unsigned depth = 0;
@@ -504,11 +518,7 @@ TEST_F(PosixScan, ChainDeeperThanTheOpenFileLimitIsCountedLevelByLevel) {
             ASSERT_EQ(node->subfoldersBytes, levels - depth + sideLevels) << depth;
         }
         EXPECT_EQ(depth, levels);
-        EXPECT_EQ(currentDirectory(), dir);
-        releaseChain(rootNode);
-        rootNode = nullptr;
-    }
-    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+    });
 }
 
 // A chain whose every level also holds s/t with a byte in it: the walk comes
@@ -532,19 +542,9 @@ TEST_F(PosixScan, FoldedStepsKeepTheWayBackDeeperThanTheOpenFileLimit) {
     const unsigned sideLevels = 60;
     ASSERT_TRUE(makeChain(base + "/combside", sideLevels));
     ASSERT_EQ(symlink((base + "/combside").c_str(), (level + "/out").c_str()), 0);
-    int descriptorsBefore = openDescriptors();
-    {
-        PosixFileSystem fs('Q', dir.c_str());
-        FolderNode* drive = driveOf(fs);
-        ASSERT_NE(drive, nullptr);
-        LowOpenFileLimit limit(48);
-        ASSERT_TRUE(openDrive(fs, noPrompt, drive));
+    scanWithFewDescriptors(dir, 48, [&](const FolderNode* drive) {
         EXPECT_EQ(drive->filesBytes + drive->subfoldersBytes, 2u * levels + sideLevels);
-        EXPECT_EQ(currentDirectory(), dir);
-        releaseChain(rootNode);
-        rootNode = nullptr;
-    }
-    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+    });
 }
 
 }  // namespace
