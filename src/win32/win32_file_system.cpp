@@ -40,25 +40,7 @@ public:
     // name to refuse, a path too long, a step that leads elsewhere) is left
     // to them.
     bool changeFolderUp(int levelsUp, const char* name) override {
-        char step[MAX_PATH];
-        size_t length;
-        if (levelsUp < 1 || !relativePath(levelsUp, name, "", step, length)) return false;
-        char previous[MAX_PATH + 1];
-        size_t previousLength = pathLength;
-        std::memcpy(previous, expected, pathLength + 1);
-        if (!SetCurrentDirectoryA(step)) return false;
-        size_t target = ancestorLength(levelsUp);
-        if (name) {
-            std::memcpy(expected + target, name, length - target - 1);
-            expected[length - 1] = '\\';
-        }
-        expected[length] = 0;
-        pathLength = length;
-        if (isWhereExpected()) return true;
-        std::memcpy(expected, previous, previousLength + 1);
-        pathLength = previousLength;
-        if (!returnToExpected()) pathLength = 0;
-        return false;
+        return levelsUp >= 1 && move(levelsUp, name);
     }
 
     // The search keeps its own handle on the folder: steps taken while it
@@ -172,23 +154,30 @@ private:
 
     // Windows refuses a current directory past its limit; Wine does not, and
     // a process that has been that deep faults later. So the limit is kept
-    // here, before the system is asked.
-    bool stepDown(const char* name) {
-        if (!isPlainWin32Name(name)) return false;
-        size_t nameLength = std::strlen(name);
-        size_t length = pathLength + nameLength + 1;
-        if (length + 1 > currentDirectoryLimit) return false;
-        if (!SetCurrentDirectoryA(name)) return false;
-        std::memcpy(expected + pathLength, name, nameLength);
-        expected[length - 1] = '\\';
+    // here, before the system is asked (relativePath).
+    bool stepDown(const char* name) { return move(0, name); }
+
+    // `levelsUp` levels up and into `name` (either may be missing, not both)
+    // in one call. A step that leads anywhere but where expected is undone,
+    // and the folder counts as one that could not be entered.
+    bool move(int levelsUp, const char* name) {
+        char step[MAX_PATH];
+        size_t length;
+        if (!relativePath(levelsUp, name, "", step, length)) return false;
+        char previous[MAX_PATH + 1];
+        size_t previousLength = pathLength;
+        std::memcpy(previous, expected, pathLength + 1);
+        if (!SetCurrentDirectoryA(step)) return false;
+        size_t target = levelsUp == 0 ? pathLength : ancestorLength(levelsUp);
+        if (name) {
+            std::memcpy(expected + target, name, length - target - 1);
+            expected[length - 1] = '\\';
+        }
         expected[length] = 0;
-        size_t previous = pathLength;
         pathLength = length;
         if (isWhereExpected()) return true;
-        // Somewhere else: back to where the walk is, and the folder counts
-        // as one that could not be entered.
-        pathLength = previous;
-        expected[pathLength] = 0;
+        std::memcpy(expected, previous, previousLength + 1);
+        pathLength = previousLength;
         if (!returnToExpected()) pathLength = 0;
         return false;
     }
@@ -229,8 +218,7 @@ private:
 
     bool stepUp() {
         if (pathLength == 3) return SetCurrentDirectoryA("..") != 0;  // stays at the root
-        size_t length = pathLength - 1;
-        while (expected[length - 1] != '\\') --length;
+        size_t length = ancestorLength(1);
         bool moved = SetCurrentDirectoryA("..") != 0;
         pathLength = length;
         expected[pathLength] = 0;
