@@ -40,7 +40,6 @@ public:
     bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override {
         return !refuseListingsOf && count(inner.openListingOf(levelsUp, name, entry), entry);
     }
-    bool canEnter(int levelsUp, const char* name) override { return inner.canEnter(levelsUp, name); }
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override {
         return inner.identifyFolder(name, levelsUp, id);
     }

@@ -129,26 +129,6 @@ bool PosixFileSystem::changeFolderUp(int levelsUp, const char* name) {
     return true;
 }
 
-bool PosixFileSystem::canEnter(int levelsUp, const char* name) {
-    if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= levels.size()) return false;
-    if (name[0] == 0 || isDotName(name) || std::strchr(name, '/')) return false;
-    size_t index = levels.size() - 1 - static_cast<size_t>(levelsUp);
-    int fd = openBelow(index, name);
-    if (fd < 0 && isShortOfDescriptors() && closeOldestLevels()) fd = openBelow(index, name);
-    if (fd < 0) return false;
-    close(fd);
-    return true;
-}
-
-// Opens folder `name` in level `index`: from its descriptor, or by the way
-// the walk came when that level is closed.
-int PosixFileSystem::openBelow(size_t index, const char* name) const {
-    const Level& level = levels[index];
-    if (level.fd >= 0) return openFolderAt(level.fd, name);
-    std::string path = folder + "/" + trail.substr(0, level.nameEnd) + name;
-    return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
 bool PosixFileSystem::enterRoot() {
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;

@@ -33,7 +33,6 @@ public:
     void closeListing() override;
     // Not done here: the listing reads through the current folder's descriptor.
     bool openListingOf(int, const char*, FolderEntry&) override { return false; }
-    bool canEnter(int levelsUp, const char* name) override;
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
 
 private:
@@ -49,7 +48,6 @@ private:
     bool stepUp();
     bool stepDown(const char* name);
     int openMakingRoom(int dirFd, const char* name);
-    int openBelow(size_t index, const char* name) const;
     bool closeOldestLevels();
     void closeLevel(Level& level);
     bool reopenParent();

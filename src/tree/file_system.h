@@ -47,11 +47,10 @@ public:
     // Lists the folder `name` in the folder `levelsUp` levels above the
     // current directory (0: in it) without making it current: the first
     // entry, or false when this cannot be done (the caller then steps in
-    // and lists it there). Steps taken while it is open leave it alone.
+    // and lists it there). True only where the same steps up and the step
+    // into `name` would succeed: a folder listed so counts as entered.
+    // Steps taken while it is open leave it alone.
     virtual bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) = 0;
-    // Whether the same `levelsUp` steps up and the step into `name` would
-    // succeed, found without taking them.
-    virtual bool canEnter(int levelsUp, const char* name) = 0;
 
     // The identity of the folder `name` in the current directory (links
     // followed), or of the current directory's ancestor `levelsUp` steps up

@@ -153,7 +153,6 @@ struct Walker {
             }
             if (!appendChild(node, tail, entry)) return Visit::outOfMemory;
         } while (fs.nextEntry(entry));
-        if (visit == Visit::listedLeaf && !fs.canEnter(owed, enterNameOf(node))) visit = Visit::notEntered;
         if (visit == Visit::notEntered || visit == Visit::stop) {
             node->filesBytes = 0;
             return visit;

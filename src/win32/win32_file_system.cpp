@@ -12,6 +12,16 @@ namespace {
 // backslash and the terminating zero.
 const size_t currentDirectoryLimit = MAX_PATH;
 
+// GetFileInformationByHandleEx, looked up at run time: systems before Vista
+// do not have it.
+using ReadEntriesCall = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+ReadEntriesCall findReadEntries() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC call = kernel ? GetProcAddress(kernel, "GetFileInformationByHandleEx") : nullptr;
+    return reinterpret_cast<ReadEntriesCall>(reinterpret_cast<void (*)()>(call));
+}
+
 class Win32FileSystem final : public FileSystem {
 public:
     uint32_t logicalDrives() override { return GetLogicalDrives(); }
@@ -43,28 +53,24 @@ public:
         return levelsUp >= 1 && move(levelsUp, name);
     }
 
-    // The search keeps its own handle on the folder: steps taken while it
-    // is open do not move it.
+    // The folder is opened with the rights to list it and to make it
+    // current, so that a listing from here also tells that a step into the
+    // folder would be taken; its entries are read through that handle, which
+    // steps taken meanwhile do not move. Where the system cannot read a
+    // listing through a handle, the walk steps in and lists from there.
     bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override {
-        char pattern[MAX_PATH];
-        size_t length;
-        if (!name || !relativePath(levelsUp, name, "\\*.*", pattern, length)) return false;
-        search = FindFirstFileA(pattern, &found);
-        if (search == INVALID_HANDLE_VALUE) return false;
-        describe(entry);
-        return true;
-    }
-
-    // The folder is opened as SetCurrentDirectoryA opens it: for traversal.
-    bool canEnter(int levelsUp, const char* name) override {
         char path[MAX_PATH];
         size_t length;
-        if (!name || !relativePath(levelsUp, name, "", path, length)) return false;
-        HANDLE folder = CreateFileA(path, FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (folder == INVALID_HANDLE_VALUE) return false;
-        CloseHandle(folder);
-        return true;
+        if (!name || !readEntries || !relativePath(levelsUp, name, "", path, length)) return false;
+        // From the heap, once: an array in the object would be stored in the program file.
+        if (!batch && !(batch = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, batchSize)))) return false;
+        listed = CreateFileA(path, FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (listed == INVALID_HANDLE_VALUE) return false;
+        batchEntry = nullptr;
+        if (nextEntry(entry)) return true;
+        closeListing();
+        return false;
     }
 
     bool openListing(FolderEntry& entry) override {
@@ -75,12 +81,21 @@ public:
     }
 
     bool nextEntry(FolderEntry& entry) override {
-        if (!FindNextFileA(search, &found)) return false;
+        if (listed != INVALID_HANDLE_VALUE) {
+            if (!nextFromBatch()) return false;
+        } else if (!FindNextFileA(search, &found)) {
+            return false;
+        }
         describe(entry);
         return true;
     }
 
     void closeListing() override {
+        if (listed != INVALID_HANDLE_VALUE) {
+            CloseHandle(listed);
+            listed = INVALID_HANDLE_VALUE;
+            return;
+        }
         FindClose(search);
         search = INVALID_HANDLE_VALUE;
     }
@@ -126,6 +141,35 @@ private:
         }
         path[length] = 0;
         return path;
+    }
+
+    // Moves to the next entry of the listing read through `listed`, reading
+    // the next batch when this one is used up, and writes it into `found`
+    // as the ANSI listing calls would.
+    bool nextFromBatch() {
+        if (!batchEntry) {
+            if (!readEntries(listed, FileIdBothDirectoryInfo, batch, batchSize)) return false;
+            batchEntry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(batch);
+        }
+        const FILE_ID_BOTH_DIR_INFO& read = *batchEntry;
+        batchEntry = read.NextEntryOffset
+                         ? reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(reinterpret_cast<const char*>(batchEntry) +
+                                                                         read.NextEntryOffset)
+                         : nullptr;
+        found.dwFileAttributes = read.FileAttributes;
+        found.nFileSizeHigh = static_cast<DWORD>(read.EndOfFile.QuadPart >> 32);
+        found.nFileSizeLow = static_cast<DWORD>(read.EndOfFile.QuadPart);
+        toAnsi(read.FileName, read.FileNameLength, found.cFileName, sizeof found.cFileName);
+        toAnsi(read.ShortName, read.ShortNameLength, found.cAlternateFileName, sizeof found.cAlternateFileName);
+        return true;
+    }
+
+    // A name that does not fit comes out empty, which no step accepts.
+    static void toAnsi(const WCHAR* name, DWORD bytes, char* out, int size) {
+        int length = bytes ? WideCharToMultiByte(CP_ACP, 0, name, static_cast<int>(bytes / sizeof(WCHAR)), out,
+                                                 size - 1, nullptr, nullptr)
+                           : 0;
+        out[length] = 0;
     }
 
     void describe(FolderEntry& entry) const {
@@ -241,8 +285,13 @@ private:
         return SetCurrentDirectoryA(expected) != 0 && isWhereExpected();
     }
 
-    HANDLE search = INVALID_HANDLE_VALUE;
+    ReadEntriesCall readEntries = findReadEntries();
+    HANDLE search = INVALID_HANDLE_VALUE;  // a listing of the current directory
+    HANDLE listed = INVALID_HANDLE_VALUE;  // or one read through the folder's own handle
     WIN32_FIND_DATAA found;
+    static const DWORD batchSize = 16384;
+    char* batch = nullptr;  // entries read through `listed`, a batch at a time
+    const FILE_ID_BOTH_DIR_INFO* batchEntry = nullptr;  // next in `batch`; null: read a batch
     char expected[MAX_PATH + 1] = {};  // where the walk is, with a trailing backslash
     size_t pathLength = 0;             // 0 until a drive's root is entered
 };

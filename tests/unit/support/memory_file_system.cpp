@@ -195,21 +195,16 @@ MemoryFolder* MemoryFileSystem::folderBelowAncestor(int levelsUp, const char* na
     return nullptr;
 }
 
-// A folder whose ".." fails is not listed from outside either, so that the
-// walk steps in and meets the failure where the plain walk meets it.
+// Only a folder that could be entered is listed from outside. One whose ".."
+// fails is not either, so that the walk steps in and meets the failure where
+// the plain walk meets it.
 bool MemoryFileSystem::openListingOf(int levelsUp, const char* name, FolderEntry& entry) {
     ++diskCalls;
     if (refuseListingOf && refuseListingOf()) return false;
     MemoryFolder* folder = folderBelowAncestor(levelsUp, name);
-    if (!folder || folder->stepUpFails || !startListing(folder, entry)) return false;
+    if (!folder || !folder->enterable || folder->stepUpFails || !startListing(folder, entry)) return false;
     ++listingsFromOutside;
     return true;
-}
-
-bool MemoryFileSystem::canEnter(int levelsUp, const char* name) {
-    ++diskCalls;
-    MemoryFolder* folder = folderBelowAncestor(levelsUp, name);
-    return folder && folder->enterable;
 }
 
 bool MemoryFileSystem::nextEntry(FolderEntry& entry) {

@@ -82,7 +82,6 @@ public:
     bool nextEntry(FolderEntry& entry) override;
     void closeListing() override;
     bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override;
-    bool canEnter(int levelsUp, const char* name) override;
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
 
 private:
