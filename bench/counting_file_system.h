@@ -31,14 +31,14 @@ public:
         inner.readVolumeLabel(rootPath, label, size);
     }
     bool changeFolder(const char* path) override { return inner.changeFolder(path); }
-    bool changeFolderUp(int levelsUp, const char* name) override {
-        return !refuseFoldedSteps && inner.changeFolderUp(levelsUp, name);
+    bool changeFolderAlong(const FolderWay& way) override {
+        return !refuseFoldedSteps && inner.changeFolderAlong(way);
     }
     bool openListing(FolderEntry& entry) override { return count(inner.openListing(entry), entry); }
     bool nextEntry(FolderEntry& entry) override { return count(inner.nextEntry(entry), entry); }
     void closeListing() override { inner.closeListing(); }
-    bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override {
-        return !refuseListingsOf && count(inner.openListingOf(levelsUp, name, entry), entry);
+    bool openListingOf(const FolderWay& way, FolderEntry& entry) override {
+        return !refuseListingsOf && count(inner.openListingOf(way, entry), entry);
     }
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override {
         return inner.identifyFolder(name, levelsUp, id);

@@ -101,12 +101,14 @@ bool PosixFileSystem::changeFolder(const char* path) {
     return stepDown(path);
 }
 
-// One openat from the folder up there and one fchdir, whatever the number of
-// levels. Only while that folder is still open: otherwise the walk takes the
-// single steps, which reopen what was closed for want of descriptors. A
-// failure leaves the walk where it was.
-bool PosixFileSystem::changeFolderUp(int levelsUp, const char* name) {
-    if (levelsUp < 1 || static_cast<size_t>(levelsUp) >= levels.size()) return false;
+// Up and at most one name down: one openat from the folder up there and one
+// fchdir, whatever the number of levels. Only while that folder is still
+// open: otherwise the walk takes the single steps, which reopen what was
+// closed for want of descriptors. A failure leaves the walk where it was.
+bool PosixFileSystem::changeFolderAlong(const FolderWay& way) {
+    int levelsUp = way.levelsUp;
+    const char* name = way.count == 1 ? way.names[0] : nullptr;
+    if (way.count > 1 || levelsUp < 1 || static_cast<size_t>(levelsUp) >= levels.size()) return false;
     if (name && (name[0] == 0 || isDotName(name) || std::strchr(name, '/'))) return false;
     size_t kept = levels.size() - static_cast<size_t>(levelsUp);
     int fd = levels[kept - 1].fd;

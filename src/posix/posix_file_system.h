@@ -27,12 +27,12 @@ public:
     unsigned driveType(const char* rootPath) override;
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override;
     bool changeFolder(const char* path) override;
-    bool changeFolderUp(int levelsUp, const char* name) override;
+    bool changeFolderAlong(const FolderWay& way) override;
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
     void closeListing() override;
     // Not done here: the listing reads through the current folder's descriptor.
-    bool openListingOf(int, const char*, FolderEntry&) override { return false; }
+    bool openListingOf(const FolderWay&, FolderEntry&) override { return false; }
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
 
 private:

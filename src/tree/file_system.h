@@ -17,6 +17,14 @@ struct FolderEntry {
     bool isLink;            // a folder reached through a directory link
 };
 
+// A folder named from the current directory: `levelsUp` ".." steps, then
+// the steps into `names[0]` to `names[count - 1]`, one below the other.
+struct FolderWay {
+    int levelsUp;
+    int count;
+    const char* const* names;
+};
+
 struct FolderIdentity {
     uint64_t volume;
     uint64_t index;
@@ -33,24 +41,22 @@ public:
 
     // Makes `path` current: a drive's root path, a folder's name, or "..".
     virtual bool changeFolder(const char* path) = 0;
-    // Takes `levelsUp` (at least 1) ".." steps and then, when `name` is not
-    // null, the step into the folder `name` there, all as one step. True
-    // only where the single steps would all succeed and end in the same
-    // folder; on false the current directory is as it was, and the caller
-    // takes the single steps to find out which of them fails.
-    virtual bool changeFolderUp(int levelsUp, const char* name) = 0;
+    // Takes the single steps of `way` as one step. True only where the
+    // single steps would all succeed and end in the same folder; on false
+    // the current directory is as it was, and the caller takes the single
+    // steps to find out which of them fails.
+    virtual bool changeFolderAlong(const FolderWay& way) = 0;
     // Lists the current directory: the first entry, or false when no listing
     // can be started. `entry` stays valid until the next call.
     virtual bool openListing(FolderEntry& entry) = 0;
     virtual bool nextEntry(FolderEntry& entry) = 0;
     virtual void closeListing() = 0;
-    // Lists the folder `name` in the folder `levelsUp` levels above the
-    // current directory (0: in it) without making it current: the first
-    // entry, or false when this cannot be done (the caller then steps in
-    // and lists it there). True only where the same steps up and the step
-    // into `name` would succeed: a folder listed so counts as entered.
-    // Steps taken while it is open leave it alone.
-    virtual bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) = 0;
+    // Lists the folder at the end of `way` (at least one name) without
+    // making it current: the first entry, or false when this cannot be done
+    // (the caller then steps in and lists it there). True only where the
+    // single steps of `way` would all succeed: a folder listed so counts as
+    // entered. Steps taken while it is open leave it alone.
+    virtual bool openListingOf(const FolderWay& way, FolderEntry& entry) = 0;
 
     // The identity of the folder `name` in the current directory (links
     // followed), or of the current directory's ancestor `levelsUp` steps up

@@ -61,7 +61,8 @@ enum class Visit {
     notEntered,
     entered,      // current now, not listed yet
     listedInside, // current now and listed
-    listedLeaf,   // listed from its parent's side, holds no folder to enter
+    listedLeaf,   // listed from outside, holds no folder to enter
+    listedAhead,  // listed from outside, not current: the folders below are listed from outside too
     stop,         // a step up failed: the walk ends where it is
     outOfMemory,  // the walk ends inside the folder
 };
@@ -79,49 +80,73 @@ bool appendChild(FolderNode* folder, FolderNode**& tail, const FolderEntry& entr
     return true;
 }
 
-// Where the walk is and the steps up it owes. Under Wine every change of the
-// current directory costs two trips to the server, so a step up is taken
-// only when the next step needs it, folded with that step into one; and a
-// folder is listed from outside, entered only when it holds a folder to go
-// on into. Every folder still ends entered or not, listed or not, as if each
-// step were taken alone.
+// The most folder names a way from the current directory goes down by to
+// list a folder. A folder listed from outside is entered as far as the tree
+// is concerned, but made current only when the folders below it could not
+// be listed from where the walk stands; each name more saves steps, each
+// makes every call on the way resolve a longer path.
+const int longestWayDown = 3;
+
+// Where the walk is, the steps up it owes and the folders it has listed
+// without making them current. Under Wine every change of the current
+// directory costs two trips to the server, so a step up is taken only when
+// the next step needs it, folded with that step into one; and a folder is
+// listed from outside, made current only when the walk could not reach the
+// folders below it otherwise. Every folder still ends entered or not, listed
+// or not, as if each step were taken alone.
 struct Walker {
     explicit Walker(FileSystem& system) : fs(system) {}
 
     FileSystem& fs;
     PathIdentities path;
     int depth = 0;  // of the folder whose listing the walk is in, below the drive's root
-    int owed = 0;   // the current directory is this many levels below that folder
+    int owed = 0;   // the current directory is this many levels below a folder on its path,
+    int ahead = 0;  // which that folder lies this many levels below, listed from outside
+    const char* names[longestWayDown];
 
-    // Takes the owed steps up, folded when the system takes them so, else
-    // one by one. False when one of them fails: the walk ends there.
-    bool settle() {
-        if (owed > 1 && fs.changeFolderUp(owed, nullptr)) owed = 0;
-        for (; owed > 0; --owed) {
-            if (!fs.changeFolder("..")) return false;
-        }
-        return true;
+    // The way from the current directory to `child` of `folder`, the folder
+    // whose listing the walk is in, or to `folder` itself when `child` is null.
+    FolderWay wayTo(const FolderNode* folder, const FolderNode* child) {
+        int count = ahead + (child ? 1 : 0);
+        int i = count;
+        if (child) names[--i] = enterNameOf(child);
+        for (; i > 0; folder = folder->parent) names[--i] = enterNameOf(folder);
+        return FolderWay{owed, count, names};
     }
 
-    Visit step(const FolderNode* node) {
-        if (owed > 0 && fs.changeFolderUp(owed, enterNameOf(node))) {
-            owed = 0;
+    // Makes `child` of `folder` current, or `folder` itself when `child` is
+    // null: in one step when the system takes it so, else step by step.
+    // `stop` when a step up or into a folder already listed fails: the walk
+    // ends there.
+    Visit moveTo(const FolderNode* folder, const FolderNode* child) {
+        FolderWay way = wayTo(folder, child);
+        if (way.levelsUp + way.count > 1 && fs.changeFolderAlong(way)) {
+            owed = ahead = 0;
             return Visit::entered;
         }
-        if (!settle()) return Visit::stop;
-        return fs.changeFolder(enterNameOf(node)) ? Visit::entered : Visit::notEntered;
+        for (; owed > 0; --owed) {
+            if (!fs.changeFolder("..")) return Visit::stop;
+        }
+        for (int i = 0; ahead > 0; ++i, --ahead) {
+            if (!fs.changeFolder(way.names[i])) return Visit::stop;
+        }
+        if (!child) return Visit::entered;
+        return fs.changeFolder(way.names[way.count - 1]) ? Visit::entered : Visit::notEntered;
     }
+
+    bool settle(const FolderNode* folder) { return moveTo(folder, nullptr) != Visit::stop; }
+    Visit step(const FolderNode* node) { return moveTo(node->parent, node); }
 
     Visit visit(FolderNode* node) {
         if (isDotDot(node)) return Visit::notEntered;
         if (node->scanMarks & scanMarkLink) {
             // Checked against the path from inside the parent.
-            if (!settle()) return Visit::stop;
+            if (!settle(node->parent)) return Visit::stop;
             if (!linkLeadsOutsidePath(fs, node, depth, path)) return Visit::notEntered;
             return fs.changeFolder(enterNameOf(node)) ? Visit::entered : Visit::notEntered;
         }
         FolderEntry entry;
-        if (!fs.openListingOf(owed, enterNameOf(node), entry)) return step(node);
+        if (!fs.openListingOf(wayTo(node->parent, node), entry)) return step(node);
         Visit read = readFromOutside(node, entry);
         fs.closeListing();
         return read;
@@ -130,7 +155,8 @@ struct Walker {
     // Reads the listing opened from outside into `node`, nodes made in the
     // listing's order as from inside. A ".." entry before any folder waits
     // until the folder is known to be entered; at the first folder to go on
-    // into the walk steps in, before the node is made.
+    // into, the walk steps in, before the node is made, unless the folders
+    // below can be listed from where it stands.
     Visit readFromOutside(FolderNode* node, FolderEntry& entry) {
         FolderNode** tail = &node->firstChild;
         WaitingDotDot dotDot;
@@ -146,22 +172,39 @@ struct Walker {
                     dotDot = WaitingDotDot{true, node->filesBytes};
                     continue;
                 }
-                visit = step(node);
-                if (visit != Visit::entered) break;
-                visit = Visit::listedInside;
-                if (!dotDot.append(node, tail)) return Visit::outOfMemory;
+                if (ahead + 2 <= longestWayDown) {
+                    visit = Visit::listedAhead;
+                } else {
+                    visit = step(node);
+                    if (visit != Visit::entered) break;
+                    visit = Visit::listedInside;
+                }
+                if (!dotDot.append(node, tail)) return outOfMemoryIn(node, visit);
             }
-            if (!appendChild(node, tail, entry)) return Visit::outOfMemory;
+            if (!appendChild(node, tail, entry)) return outOfMemoryIn(node, visit);
         } while (fs.nextEntry(entry));
         if (visit == Visit::notEntered || visit == Visit::stop) {
             node->filesBytes = 0;
             return visit;
         }
-        if (visit == Visit::listedLeaf && !dotDot.append(node, tail)) {
-            step(node);  // to end inside the folder, as after listing it there
-            return Visit::outOfMemory;
-        }
+        if (visit == Visit::listedLeaf && !dotDot.append(node, tail)) return outOfMemoryIn(node, Visit::listedAhead);
         return visit;
+    }
+
+    // The walk ends inside the folder, as after listing it there.
+    Visit outOfMemoryIn(const FolderNode* node, Visit visit) {
+        if (visit != Visit::listedInside) step(node);
+        return Visit::outOfMemory;
+    }
+
+    // A level of the walk done: the folder it was in is its parent.
+    void climb() {
+        --depth;
+        if (ahead > 0) {
+            --ahead;
+        } else {
+            ++owed;
+        }
     }
 
     struct WaitingDotDot {
@@ -190,25 +233,24 @@ bool walkDrive(FileSystem& fs, FolderNode* start) {
         Visit visit = walk.visit(node);
         if (visit == Visit::stop) return true;
         if (visit == Visit::outOfMemory) return false;
-        if (visit == Visit::entered || visit == Visit::listedInside) {
+        if (visit == Visit::entered || visit == Visit::listedInside || visit == Visit::listedAhead) {
             ++walk.depth;
             walk.path.entered(walk.depth);
+            if (visit == Visit::listedAhead) ++walk.ahead;
             if (visit == Visit::entered && !listFolder(fs, node)) return false;
             if (node->firstChild) {
                 node = node->firstChild;
                 continue;
             }
-            --walk.depth;
-            ++walk.owed;
+            walk.climb();
         }
         while (!node->next) {
             FolderNode* parent = node->parent;
             if (parent->isDrive) {
-                walk.settle();
+                walk.settle(parent);
                 return true;
             }
-            --walk.depth;
-            ++walk.owed;
+            walk.climb();
             node = parent;
         }
         node = node->next;

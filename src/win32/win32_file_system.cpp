@@ -45,23 +45,21 @@ public:
         return stepDown(path);
     }
 
-    // "..\..\name" in one call: the target is known, so it gets the same
+    // "..\..\a\b" in one call: the target is known, so it gets the same
     // checks as the single steps, and every case those would treat apart (a
     // name to refuse, a path too long, a step that leads elsewhere) is left
     // to them.
-    bool changeFolderUp(int levelsUp, const char* name) override {
-        return levelsUp >= 1 && move(levelsUp, name);
-    }
+    bool changeFolderAlong(const FolderWay& way) override { return move(way); }
 
     // The folder is opened with the rights to list it and to make it
     // current, so that a listing from here also tells that a step into the
     // folder would be taken; its entries are read through that handle, which
     // steps taken meanwhile do not move. Where the system cannot read a
     // listing through a handle, the walk steps in and lists from there.
-    bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override {
+    bool openListingOf(const FolderWay& way, FolderEntry& entry) override {
         char path[MAX_PATH];
-        size_t length;
-        if (!name || !readEntries || !relativePath(levelsUp, name, "", path, length)) return false;
+        char reached[MAX_PATH];
+        if (way.count < 1 || !readEntries || !relativePath(way, path, reached)) return false;
         // From the heap, once: an array in the object would be stored in the program file.
         if (!batch && !(batch = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, batchSize)))) return false;
         listed = CreateFileA(path, FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -199,51 +197,52 @@ private:
     // Windows refuses a current directory past its limit; Wine does not, and
     // a process that has been that deep faults later. So the limit is kept
     // here, before the system is asked (relativePath).
-    bool stepDown(const char* name) { return move(0, name); }
+    bool stepDown(const char* name) { return move(FolderWay{0, 1, &name}); }
 
-    // `levelsUp` levels up and into `name` (either may be missing, not both)
-    // in one call. A step that leads anywhere but where expected is undone,
-    // and the folder counts as one that could not be entered.
-    bool move(int levelsUp, const char* name) {
+    // The steps of `way` in one call. A step that leads anywhere but where
+    // expected is undone, and the folder counts as one that could not be
+    // entered.
+    bool move(const FolderWay& way) {
         char step[MAX_PATH];
-        size_t length;
-        if (!relativePath(levelsUp, name, "", step, length)) return false;
-        char previous[MAX_PATH + 1];
-        size_t previousLength = pathLength;
-        std::memcpy(previous, expected, pathLength + 1);
+        char reached[MAX_PATH];
+        if (!relativePath(way, step, reached)) return false;
         if (!SetCurrentDirectoryA(step)) return false;
-        size_t target = levelsUp == 0 ? pathLength : ancestorLength(levelsUp);
-        if (name) {
-            std::memcpy(expected + target, name, length - target - 1);
-            expected[length - 1] = '\\';
+        if (isAt(reached)) {
+            pathLength = std::strlen(reached);
+            std::memcpy(expected, reached, pathLength + 1);
+            return true;
         }
-        expected[length] = 0;
-        pathLength = length;
-        if (isWhereExpected()) return true;
-        std::memcpy(expected, previous, previousLength + 1);
-        pathLength = previousLength;
         if (!returnToExpected()) pathLength = 0;
         return false;
     }
 
-    // Writes "..\" `levelsUp` times, `name` (may be null) and `tail` into
-    // `out` (MAX_PATH bytes), without a backslash at the end when both are
-    // empty; `length` is the expected path's length in the folder reached,
-    // its trailing backslash included. False where a single step into `name`
-    // would be refused: a name the path rules rewrite, a current directory
-    // past the limit.
-    bool relativePath(int levelsUp, const char* name, const char* tail, char* out, size_t& length) const {
-        size_t target = levelsUp == 0 ? pathLength : ancestorLength(levelsUp);
-        if (target == 0 || (name && !isPlainWin32Name(name))) return false;
-        size_t nameLength = name ? std::strlen(name) : 0;
-        size_t tailLength = std::strlen(tail);
-        length = target + (name ? nameLength + 1 : 0);
-        size_t outLength = static_cast<size_t>(levelsUp) * 3 + nameLength + tailLength;
-        if (length + 1 > currentDirectoryLimit || outLength + 1 > MAX_PATH) return false;
-        for (int i = 0; i < levelsUp; ++i) std::memcpy(out + i * 3, "..\\", 3);
-        std::memcpy(out + levelsUp * 3, name ? name : "", nameLength);
-        std::memcpy(out + levelsUp * 3 + nameLength, tail, tailLength + 1);
-        if (!name && tailLength == 0) out[outLength - 1] = 0;
+    // Writes the relative path of `way` into `step` (MAX_PATH bytes), without
+    // a backslash at its end, and the path expected in the folder it leads
+    // to into `reached` (the same room), with one. False where a single step
+    // of it would be refused: above the root, into a name the path rules
+    // rewrite, or to a current directory past the limit.
+    bool relativePath(const FolderWay& way, char* step, char* reached) const {
+        size_t length = way.levelsUp == 0 ? pathLength : ancestorLength(way.levelsUp);
+        size_t stepLength = static_cast<size_t>(way.levelsUp) * 3;
+        if (length == 0 || way.levelsUp + way.count < 1 || stepLength >= MAX_PATH) return false;
+        std::memcpy(reached, expected, length);
+        for (int i = 0; i < way.levelsUp; ++i) std::memcpy(step + i * 3, "..\\", 3);
+        for (int i = 0; i < way.count; ++i) {
+            const char* name = way.names[i];
+            size_t nameLength = std::strlen(name);
+            if (!isPlainWin32Name(name)) return false;
+            // The current directory counts its trailing backslash and the zero.
+            if (length + nameLength + 2 > currentDirectoryLimit || stepLength + nameLength + 1 > MAX_PATH)
+                return false;
+            std::memcpy(reached + length, name, nameLength);
+            reached[length + nameLength] = '\\';
+            length += nameLength + 1;
+            std::memcpy(step + stepLength, name, nameLength);
+            step[stepLength + nameLength] = '\\';
+            stepLength += nameLength + 1;
+        }
+        reached[length] = 0;
+        step[stepLength - 1] = 0;
         return true;
     }
 
@@ -266,7 +265,7 @@ private:
         bool moved = SetCurrentDirectoryA("..") != 0;
         pathLength = length;
         expected[pathLength] = 0;
-        if (moved && isWhereExpected()) return true;
+        if (moved && isAt(expected)) return true;
         if (returnToExpected()) return true;
         pathLength = 0;  // lost: nothing but a drive's root is entered again
         return false;
@@ -274,15 +273,16 @@ private:
 
     // The system reports the current directory without the trailing
     // backslash, but for a root.
-    bool isWhereExpected() const {
+    bool isAt(const char* path) const {
         char actual[MAX_PATH + 1];
         DWORD length = GetCurrentDirectoryA(sizeof actual, actual);
-        size_t wanted = pathLength == 3 ? 3 : pathLength - 1;
-        return length == wanted && std::memcmp(actual, expected, wanted) == 0;
+        size_t expectedLength = std::strlen(path);
+        size_t wanted = expectedLength == 3 ? 3 : expectedLength - 1;
+        return length == wanted && std::memcmp(actual, path, wanted) == 0;
     }
 
     bool returnToExpected() {
-        return SetCurrentDirectoryA(expected) != 0 && isWhereExpected();
+        return SetCurrentDirectoryA(expected) != 0 && isAt(expected);
     }
 
     ReadEntriesCall readEntries = findReadEntries();

@@ -37,14 +37,15 @@ TEST(WalkIdentity, RandomDisksWithFailuresReadAsTheReferenceReadsThem) {
 }
 
 // Folders are listed from outside, which also tells that they could be
-// entered; only those with subfolders are stepped into. Steps up wait and
-// fold into the next step (down, or up at the end).
+// entered, by ways of up to three names down; a folder is made current only
+// where its subfolders could not be listed so. Steps up wait and fold into
+// the next step (down, or up at the end).
 TEST(WalkIdentity, FewerCallsThanTheReferenceWalkForTheSameTree) {
     MemoryFileSystem fs;
     MemoryFolder& root = fs.addDrive('Q', "Data");
     root.folder("a").file("x", 1);
     root.folder("c").folder("d");
-    root.folder("f").folder("g").folder("h").file("y", 2);
+    root.folder("f").folder("g").folder("h").folder("i").file("y", 2);
     FolderNode* walked = newFolderNode();
     FolderNode* reference = newFolderNode();
     for (FolderNode* drive : {walked, reference}) {
@@ -53,16 +54,15 @@ TEST(WalkIdentity, FewerCallsThanTheReferenceWalkForTheSameTree) {
     }
     ScriptedPrompt prompt;
     ASSERT_TRUE(openDrive(fs, prompt, walked));
-    // Q:\ and its listing; a listed outside; c listed outside and entered;
-    // d listed; f listed, "..\f"; g listed and entered; h listed; "..\.."
-    // back to the root.
-    EXPECT_EQ(fs.diskCalls, 12);
+    // Q:\ and its listing; a, c, c\d, f, f\g and f\g\h listed from the
+    // root; "f\g\h" made current to list i; "..\..\.." back to the root.
+    EXPECT_EQ(fs.diskCalls, 11);
     EXPECT_EQ(fs.foldedSteps, 2);
-    EXPECT_EQ(fs.listingsFromOutside, 6);
+    EXPECT_EQ(fs.listingsFromOutside, 7);
     EXPECT_EQ(fs.currentPath(), "Q:\\");
     fs.diskCalls = 0;
     ASSERT_TRUE(referenceReadDrive(fs, reference));
-    EXPECT_EQ(fs.diskCalls, 20);
+    EXPECT_EQ(fs.diskCalls, 23);
     EXPECT_EQ(firstTreeDifference(walked, reference), "");
     EXPECT_EQ(walked->subfoldersBytes, 3u);
     for (FolderNode* drive : {walked, reference}) {

@@ -105,8 +105,11 @@ bool MemoryFileSystem::askRetryMissingDrive() {
 }
 
 MemoryEntry* MemoryFileSystem::findFolderEntry(const char* name) {
-    if (path.empty()) return nullptr;
-    for (MemoryEntry& e : path.back()->entries) {
+    return path.empty() ? nullptr : folderEntryIn(*path.back(), name);
+}
+
+MemoryEntry* MemoryFileSystem::folderEntryIn(MemoryFolder& folder, const char* name) {
+    for (MemoryEntry& e : folder.entries) {
         if (!e.isFolder || !e.folder) continue;
         if (e.enterName.empty() ? e.name == name : e.enterName == name) return &e;
     }
@@ -119,14 +122,14 @@ bool MemoryFileSystem::changeFolder(const char* where) {
 }
 
 // The single steps, undone together when one of them fails.
-bool MemoryFileSystem::changeFolderUp(int levelsUp, const char* name) {
+bool MemoryFileSystem::changeFolderAlong(const FolderWay& way) {
     ++diskCalls;
-    if (levelsUp < 1 || (refuseFoldedStep && refuseFoldedStep())) return false;
+    if (way.levelsUp + way.count < 1 || (refuseFoldedStep && refuseFoldedStep())) return false;
     std::vector<MemoryFolder*> pathBefore = path;
     std::vector<std::string> namesBefore = pathNames;
     bool moved = true;
-    for (int i = 0; i < levelsUp && moved; ++i) moved = step("..");
-    if (moved && name) moved = std::strcmp(name, "..") != 0 && step(name);
+    for (int i = 0; i < way.levelsUp && moved; ++i) moved = step("..");
+    for (int i = 0; i < way.count && moved; ++i) moved = std::strcmp(way.names[i], "..") != 0 && step(way.names[i]);
     if (!moved) {
         path = pathBefore;
         pathNames = namesBefore;
@@ -180,29 +183,30 @@ bool MemoryFileSystem::startListing(MemoryFolder* folder, FolderEntry& entry) {
     return nextEntry(entry);
 }
 
-// The folder `name` below the ancestor `levelsUp` levels up, null when there
-// is none or a step up on the way would fail: a folder whose ".." fails is
-// one the system has lost its way back from, and what lies beyond it cannot
-// be reached from below by any path.
-MemoryFolder* MemoryFileSystem::folderBelowAncestor(int levelsUp, const char* name) {
-    if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= path.size()) return nullptr;
-    for (int i = 0; i < levelsUp; ++i)
+// The folder at the end of `way`, null when there is none or when a single
+// step of it would fail. Nor does a way go through a folder whose ".." fails:
+// one the system has lost its way back from, so that what lies beyond it
+// cannot be reached from below by any path, and the walk steps in and meets
+// the failure where the plain walk meets it.
+MemoryFolder* MemoryFileSystem::folderAlong(const FolderWay& way) {
+    if (way.levelsUp < 0 || static_cast<size_t>(way.levelsUp) >= path.size()) return nullptr;
+    for (int i = 0; i < way.levelsUp; ++i)
         if (path[path.size() - 1 - i]->stepUpFails) return nullptr;
-    for (MemoryEntry& e : path[path.size() - 1 - levelsUp]->entries) {
-        if (!e.isFolder || !e.folder) continue;
-        if (e.enterName.empty() ? e.name == name : e.enterName == name) return e.folder;
+    MemoryFolder* folder = path[path.size() - 1 - way.levelsUp];
+    for (int i = 0; i < way.count; ++i) {
+        MemoryEntry* e = folderEntryIn(*folder, way.names[i]);
+        if (!e || !e->folder->enterable || e->folder->stepUpFails) return nullptr;
+        folder = e->folder;
     }
-    return nullptr;
+    return folder;
 }
 
-// Only a folder that could be entered is listed from outside. One whose ".."
-// fails is not either, so that the walk steps in and meets the failure where
-// the plain walk meets it.
-bool MemoryFileSystem::openListingOf(int levelsUp, const char* name, FolderEntry& entry) {
+// Only a folder that could be entered is listed from outside.
+bool MemoryFileSystem::openListingOf(const FolderWay& way, FolderEntry& entry) {
     ++diskCalls;
-    if (refuseListingOf && refuseListingOf()) return false;
-    MemoryFolder* folder = folderBelowAncestor(levelsUp, name);
-    if (!folder || !folder->enterable || folder->stepUpFails || !startListing(folder, entry)) return false;
+    if (way.count < 1 || (refuseListingOf && refuseListingOf())) return false;
+    MemoryFolder* folder = folderAlong(way);
+    if (!folder || !startListing(folder, entry)) return false;
     ++listingsFromOutside;
     return true;
 }

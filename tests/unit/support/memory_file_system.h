@@ -64,8 +64,8 @@ public:
     int labelsRead = 0;
     std::vector<std::string> labelReadFor;
     int diskCalls = 0;                // listing and folder changes
-    int foldedSteps = 0;              // changeFolderUp calls that succeeded
-    // Asked before each changeFolderUp; true refuses it, as a system may for
+    int foldedSteps = 0;              // changeFolderAlong calls that succeeded
+    // Asked before each changeFolderAlong; true refuses it, as a system may for
     // reasons of its own.
     std::function<bool()> refuseFoldedStep;
     std::function<bool()> refuseListingOf;  // the same for openListingOf
@@ -77,17 +77,18 @@ public:
     bool askRetryMissingDrive() override;
     void tellScanIncomplete() override { ++incompleteNotices; }
     bool changeFolder(const char* path) override;
-    bool changeFolderUp(int levelsUp, const char* name) override;
+    bool changeFolderAlong(const FolderWay& way) override;
     bool openListing(FolderEntry& entry) override;
     bool nextEntry(FolderEntry& entry) override;
     void closeListing() override;
-    bool openListingOf(int levelsUp, const char* name, FolderEntry& entry) override;
+    bool openListingOf(const FolderWay& way, FolderEntry& entry) override;
     bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
 
 private:
     MemoryEntry* findFolderEntry(const char* name);
     bool step(const char* where);
-    MemoryFolder* folderBelowAncestor(int levelsUp, const char* name);
+    static MemoryEntry* folderEntryIn(MemoryFolder& folder, const char* name);
+    MemoryFolder* folderAlong(const FolderWay& way);
     bool startListing(MemoryFolder* folder, FolderEntry& entry);
     void fill(FolderEntry& out, const MemoryEntry& in);
 
