@@ -11,7 +11,7 @@ enum DriveType : unsigned {
 
 struct FolderEntry {
     const char* name;       // as listed: what the user sees
-    const char* enterName;  // null, or a name to enter the folder by instead
+    const char* enterName;  // null, or a name to enter the folder by instead (empty: it cannot be)
     uint64_t size;          // files: the length in bytes
     bool isFolder;
     bool isLink;            // a folder reached through a directory link

@@ -59,21 +59,18 @@ public:
     bool openListingOf(const FolderWay& way, FolderEntry& entry) override {
         char path[MAX_PATH];
         char reached[MAX_PATH];
-        if (way.count < 1 || !readEntries || !relativePath(way, path, reached)) return false;
-        // From the heap, once: an array in the object would be stored in the program file.
-        if (!batch && !(batch = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, batchSize)))) return false;
-        listed = CreateFileA(path, FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (listed == INVALID_HANDLE_VALUE) return false;
-        batchEntry = nullptr;
-        if (nextEntry(entry)) return true;
-        closeListing();
-        return false;
+        return way.count >= 1 && readEntries && relativePath(way, path, reached) &&
+               openThroughHandle(path, entry, false);
     }
 
+    // Through a handle too where the system can, for the names' full text;
+    // elsewhere with the ANSI calls. Those list no "." and ".." in a drive's
+    // root, whatever the file system holds, and neither does this.
     bool openListing(FolderEntry& entry) override {
+        if (readEntries) return openThroughHandle(".", entry, pathLength == 3);
         search = FindFirstFileA("*.*", &found);
         if (search == INVALID_HANDLE_VALUE) return false;
+        nameExact = true;
         describe(entry);
         return true;
     }
@@ -84,6 +81,7 @@ public:
         } else if (!FindNextFileA(search, &found)) {
             return false;
         }
+        // The ANSI calls do not tell whether a name lost characters.
         describe(entry);
         return true;
     }
@@ -141,25 +139,56 @@ private:
         return path;
     }
 
+    bool openThroughHandle(const char* path, FolderEntry& entry, bool isRoot) {
+        // From the heap, once: an array in the object would be stored in the program file.
+        if (!batch && !(batch = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, batchSize)))) return false;
+        listed = CreateFileA(path, FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (listed == INVALID_HANDLE_VALUE) return false;
+        batchEntry = nullptr;
+        listingRoot = isRoot;
+        if (nextEntry(entry)) return true;
+        closeListing();
+        return false;
+    }
+
     // Moves to the next entry of the listing read through `listed`, reading
-    // the next batch when this one is used up, and writes it into `found`
-    // as the ANSI listing calls would.
+    // the next batch when this one is used up.
     bool nextFromBatch() {
-        if (!batchEntry) {
-            if (!readEntries(listed, FileIdBothDirectoryInfo, batch, batchSize)) return false;
-            batchEntry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(batch);
-        }
-        const FILE_ID_BOTH_DIR_INFO& read = *batchEntry;
-        batchEntry = read.NextEntryOffset
-                         ? reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(reinterpret_cast<const char*>(batchEntry) +
-                                                                         read.NextEntryOffset)
-                         : nullptr;
+        const FILE_ID_BOTH_DIR_INFO* read;
+        do {
+            if (!batchEntry) {
+                if (!readEntries(listed, FileIdBothDirectoryInfo, batch, batchSize)) return false;
+                batchEntry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(batch);
+            }
+            read = batchEntry;
+            batchEntry = read->NextEntryOffset
+                             ? reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(reinterpret_cast<const char*>(read) +
+                                                                             read->NextEntryOffset)
+                             : nullptr;
+        } while (listingRoot && isDotName(*read));
+        take(*read);
+        return true;
+    }
+
+    static bool isDotName(const FILE_ID_BOTH_DIR_INFO& read) {
+        DWORD length = read.FileNameLength / sizeof(WCHAR);
+        return (length == 1 || length == 2) && read.FileName[0] == L'.' && read.FileName[length - 1] == L'.';
+    }
+
+    // Writes the entry into `found` as the ANSI listing calls would.
+    void take(const FILE_ID_BOTH_DIR_INFO& read) {
         found.dwFileAttributes = read.FileAttributes;
         found.nFileSizeHigh = static_cast<DWORD>(read.EndOfFile.QuadPart >> 32);
         found.nFileSizeLow = static_cast<DWORD>(read.EndOfFile.QuadPart);
         toAnsi(read.FileName, read.FileNameLength, found.cFileName, sizeof found.cFileName);
         toAnsi(read.ShortName, read.ShortNameLength, found.cAlternateFileName, sizeof found.cAlternateFileName);
-        return true;
+        nameExact = true;
+        if (read.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            nameExact = meansTheSame(found.cFileName, read.FileName, read.FileNameLength);
+            if (!meansTheSame(found.cAlternateFileName, read.ShortName, read.ShortNameLength))
+                found.cAlternateFileName[0] = 0;
+        }
     }
 
     // A name that does not fit comes out empty, which no step accepts.
@@ -170,16 +199,28 @@ private:
         out[length] = 0;
     }
 
+    // Whether the code page's text names what the listing named. The code
+    // page puts '?' for a character it cannot hold, and a look-alike for
+    // some ("ā" becomes "a"): a step by that text would lead elsewhere, or
+    // into a twin that is then counted twice.
+    static bool meansTheSame(const char* ansi, const WCHAR* name, DWORD bytes) {
+        WCHAR back[MAX_PATH];
+        int length = MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, MAX_PATH) - 1;
+        return length >= 0 && static_cast<DWORD>(length) * sizeof(WCHAR) == bytes &&
+               std::memcmp(back, name, bytes) == 0;
+    }
+
     void describe(FolderEntry& entry) const {
         entry.name = found.cFileName;
-        // A folder name that the path rules would rewrite (a device name, a
-        // trailing dot, a character the code page cannot hold and shows as
-        // '?') is entered by its short name, where the listing gives one.
         entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
         entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        // A folder whose name the path rules would rewrite (a device name, a
+        // trailing dot, a '?') or the code page does not hold exactly is
+        // entered by its short name; without one (an empty enter name) it is
+        // not entered.
         entry.enterName = nullptr;
-        if (entry.isFolder && !isPlainWin32Name(found.cFileName) && found.cAlternateFileName[0])
+        if (entry.isFolder && (!nameExact || !isPlainWin32Name(found.cFileName)))
             entry.enterName = found.cAlternateFileName;
     }
 
@@ -289,6 +330,8 @@ private:
     HANDLE search = INVALID_HANDLE_VALUE;  // a listing of the current directory
     HANDLE listed = INVALID_HANDLE_VALUE;  // or one read through the folder's own handle
     WIN32_FIND_DATAA found;
+    bool nameExact = true;
+    bool listingRoot = false;  // the listing through `listed` leaves out "." and ".."  // found.cFileName holds the folder's name as the listing gave it
     static const DWORD batchSize = 16384;
     char* batch = nullptr;  // entries read through `listed`, a batch at a time
     const FILE_ID_BOTH_DIR_INFO* batchEntry = nullptr;  // next in `batch`; null: read a batch

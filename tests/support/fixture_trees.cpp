@@ -215,6 +215,25 @@ bool makeSparseTree(const std::string& dir, FixtureManifest& manifest) {
     return finishPlan(plan, manifest);
 }
 
+bool makeWideTree(const std::string& dir, FixtureManifest& manifest) {
+    Plan plan;
+    if (!startPlan(plan, dir)) return false;
+    size_t wide = addFolder(plan, 0, "wide");
+    const std::string longTail(100, 'w');
+    uint64_t size = 0;
+    size_t wider = 0;
+    for (unsigned i = 0; i < 3000 && plan.ok; ++i) {
+        if (i % 1000 == 500) {
+            size_t sub = addFolder(plan, wide, "s" + std::to_string(i / 1000 + 1));
+            addFile(plan, sub, "f", ++size);
+            if (i / 1000 == 1) wider = addFolder(plan, sub, "wider");
+        }
+        addFile(plan, wide, std::to_string(i) + longTail, ++size);
+    }
+    for (unsigned i = 0; i < 2000 && plan.ok; ++i) addFile(plan, wider, std::to_string(i) + longTail, ++size);
+    return finishPlan(plan, manifest);
+}
+
 bool makeLoopTree(const std::string& dir, FixtureManifest& manifest) {
     Plan plan;
     if (!startPlan(plan, dir)) return false;

@@ -31,6 +31,11 @@ bool makeRandomTree(const std::string& dir, uint64_t seed, unsigned folders, uns
 // A sparse file of exactly 5 GiB alone in "big", beside a few small files.
 bool makeSparseTree(const std::string& dir, FixtureManifest& manifest);
 
+// Folders whose listings take many reads: "wide" holds 3,000 files with
+// names of 100 characters and more, each of its own size, and three
+// subfolders between them; "wide/s2/wider" 2,000 more.
+bool makeWideTree(const std::string& dir, FixtureManifest& manifest);
+
 // Directory links: "a/b/up" leads to the root, "a/c/x" and "a/c/y" both lead
 // to "a", "d/tob" leads to "a/b" (not an ancestor: followed); a link to a file
 // counts the file's size and a dangling link counts nothing.

@@ -3,6 +3,7 @@
 //   make-fixtures tree DIR SEED FOLDERS FILES
 //   make-fixtures sparse DIR
 //   make-fixtures loops DIR
+//   make-fixtures wide DIR
 
 #include "fixture_trees.h"
 
@@ -16,7 +17,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: make-fixtures tree DIR SEED FOLDERS FILES\n"
                  "       make-fixtures sparse DIR\n"
-                 "       make-fixtures loops DIR\n");
+                 "       make-fixtures loops DIR\n"
+                 "       make-fixtures wide DIR\n");
     return 2;
 }
 
@@ -30,13 +32,15 @@ bool validArguments(int argc, char** argv) {
     unsigned long long number;
     if (argc == 6 && std::strcmp(argv[1], "tree") == 0)
         return readNumber(argv[3], number) && readNumber(argv[4], number) && readNumber(argv[5], number);
-    return argc == 3 && (std::strcmp(argv[1], "sparse") == 0 || std::strcmp(argv[1], "loops") == 0);
+    return argc == 3 && (std::strcmp(argv[1], "sparse") == 0 || std::strcmp(argv[1], "loops") == 0 ||
+                         std::strcmp(argv[1], "wide") == 0);
 }
 
 bool make(char** argv, FixtureManifest& manifest) {
     const char* dir = argv[2];
     if (std::strcmp(argv[1], "sparse") == 0) return makeSparseTree(dir, manifest);
     if (std::strcmp(argv[1], "loops") == 0) return makeLoopTree(dir, manifest);
+    if (std::strcmp(argv[1], "wide") == 0) return makeWideTree(dir, manifest);
     unsigned folders = static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10));
     unsigned files = static_cast<unsigned>(std::strtoul(argv[5], nullptr, 10));
     return makeRandomTree(dir, std::strtoull(argv[3], nullptr, 10), folders, files, manifest);

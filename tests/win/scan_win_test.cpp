@@ -78,6 +78,11 @@ TEST(WinScan, LinkLoopsEndWithTheRightTotals) {
     expectManifest('L');
 }
 
+// Listings read in several batches, from outside and two levels down.
+TEST(WinScan, WideFoldersCountEveryEntry) {
+    expectManifest('W');
+}
+
 TEST(WinScan, NamesOutsideTheCodePageAreCountedThroughTheirShortNames) {
     ScannedDrive u('U');
     ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), u.drive));
@@ -89,8 +94,22 @@ TEST(WinScan, NamesOutsideTheCodePageAreCountedThroughTheirShortNames) {
     EXPECT_EQ(cyrillic->filesBytes, 1000u);
     EXPECT_EQ(cyrillic->subfoldersBytes, 20u);
     EXPECT_EQ(japanese->filesBytes, 300u);
+    // "ā" shows as "a", the code page's look-alike, beside the real "a" (50
+    // bytes): each is counted once, "ā" through its short name.
+    std::multiset<uint64_t> twins;
+    for (FolderNode* c = u.drive->firstChild; c; c = c->next) {
+        if (std::strcmp(c->name, "a") != 0) continue;
+        twins.insert(c->filesBytes);
+        EXPECT_EQ(enterNameOf(c) == c->name, c->filesBytes == 50) << c->filesBytes;
+    }
+    EXPECT_EQ(twins, (std::multiset<uint64_t>{7, 50}));
+    // "café" is held exactly, and entered by its own name.
+    FolderNode* cafe = childNamed(u.drive, "caf\xE9");
+    ASSERT_NE(cafe, nullptr);
+    EXPECT_EQ(enterNameOf(cafe), cafe->name);
+    EXPECT_EQ(cafe->subfoldersBytes, 9u);
     EXPECT_EQ(u.drive->filesBytes, 4u);
-    EXPECT_EQ(u.drive->subfoldersBytes, 1320u);
+    EXPECT_EQ(u.drive->subfoldersBytes, 1386u);
 }
 
 // Every folder node below `node` but ".." nodes, by path ('/' between names).
@@ -187,7 +206,7 @@ TEST(WinScan, DeepChainsStopAtThePathLimit) {
 // fixture drive (hostile names, link loops, the chains to the path limit
 // among them) reads the same, node for node, and both end in the same place.
 TEST(WinScan, EveryDriveReadsAsTheReferenceWalkReadsIt) {
-    for (char letter : std::string("DEFHJKLQSUV")) {
+    for (char letter : std::string("DEFHJKLQSUVW")) {
         SCOPED_TRACE(letter);
         ScannedDrive walked(letter);
         ScannedDrive reference(letter);
