@@ -64,10 +64,11 @@ public:
     }
 
     // Through a handle too where the system can, for the names' full text;
-    // elsewhere with the ANSI calls. Those list no "." and ".." in a drive's
-    // root, whatever the file system holds, and neither does this.
+    // elsewhere, and where a file system cannot list through a handle, with
+    // the ANSI calls. Those list no "." and ".." in a drive's root, whatever
+    // the file system holds, and neither does the handle's listing.
     bool openListing(FolderEntry& entry) override {
-        if (readEntries) return openThroughHandle(".", entry, pathLength == 3);
+        if (readEntries && openThroughHandle(".", entry, pathLength == 3)) return true;
         search = FindFirstFileA("*.*", &found);
         if (search == INVALID_HANDLE_VALUE) return false;
         nameExact = true;
