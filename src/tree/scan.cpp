@@ -63,7 +63,7 @@ enum class Visit {
     listedInside, // current now and listed
     listedLeaf,   // listed from outside, holds no folder to enter
     listedAhead,  // listed from outside, not current: the folders below are listed from outside too
-    stop,         // a step up failed: the walk ends where it is
+    stop,         // a step up, or into a folder listed from outside, failed: the walk ends where it is
     outOfMemory,  // the walk ends inside the folder
 };
 
@@ -187,7 +187,7 @@ struct Walker {
             node->filesBytes = 0;
             return visit;
         }
-        if (visit == Visit::listedLeaf && !dotDot.append(node, tail)) return outOfMemoryIn(node, Visit::listedAhead);
+        if (visit == Visit::listedLeaf && !dotDot.append(node, tail)) return outOfMemoryIn(node, visit);
         return visit;
     }
 

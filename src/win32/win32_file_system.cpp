@@ -71,7 +71,7 @@ public:
         if (readEntries && openThroughHandle(".", entry, pathLength == 3)) return true;
         search = FindFirstFileA("*.*", &found);
         if (search == INVALID_HANDLE_VALUE) return false;
-        nameExact = true;
+        nameExact = true;  // the ANSI calls do not tell whether a name lost characters
         describe(entry);
         return true;
     }
@@ -82,7 +82,6 @@ public:
         } else if (!FindNextFileA(search, &found)) {
             return false;
         }
-        // The ANSI calls do not tell whether a name lost characters.
         describe(entry);
         return true;
     }
@@ -331,8 +330,8 @@ private:
     HANDLE search = INVALID_HANDLE_VALUE;  // a listing of the current directory
     HANDLE listed = INVALID_HANDLE_VALUE;  // or one read through the folder's own handle
     WIN32_FIND_DATAA found;
-    bool nameExact = true;
-    bool listingRoot = false;  // the listing through `listed` leaves out "." and ".."  // found.cFileName holds the folder's name as the listing gave it
+    bool nameExact = true;     // found.cFileName holds the folder's name as the listing gave it
+    bool listingRoot = false;  // the listing through `listed` leaves out "." and ".."
     static const DWORD batchSize = 16384;
     char* batch = nullptr;  // entries read through `listed`, a batch at a time
     const FILE_ID_BOTH_DIR_INFO* batchEntry = nullptr;  // next in `batch`; null: read a batch
