@@ -1,6 +1,7 @@
 // The narrow view of the disk that the drive list and the walk need. The
-// walk moves with relative steps through the current directory, so an
-// implementation keeps one current directory and at most one listing.
+// walk holds every folder of its path open and opens each subfolder from its
+// open parent: an implementation hands out open folders, reads their
+// entries and closes them, and keeps no place of its own.
 #pragma once
 
 #include <cstdint>
@@ -9,26 +10,32 @@ enum DriveType : unsigned {
     driveTypeRemovable = 2,  // the only answer the program tells apart
 };
 
-struct FolderEntry {
-    const char* name;       // as listed: what the user sees
-    const char* enterName;  // null, or a name to enter the folder by instead (empty: it cannot be)
-    uint64_t size;          // files: the length in bytes
-    bool isFolder;
-    bool isLink;            // a folder reached through a directory link
-};
-
-// A folder named from the current directory: `levelsUp` ".." steps, then
-// the steps into `names[0]` to `names[count - 1]`, one below the other.
-struct FolderWay {
-    int levelsUp;
-    int count;
-    const char* const* names;
-};
-
 struct FolderIdentity {
     uint64_t volume;
     uint64_t index;
 };
+
+inline bool sameFolder(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+}
+
+// One entry of an open folder's listing, valid until the next call on that
+// folder.
+struct FolderEntry {
+    const char* name;    // as listed, in the code page: what the user sees
+    uint64_t size;       // files: the length in bytes
+    bool isFolder;
+    bool isLink;         // a folder reached through a directory link
+    uint64_t fileIndex;  // folders: their index on the volume, as listed (0: not known)
+    // Folders: what openChild needs to open this one, `keySize` bytes that
+    // the walk keeps while the folder's parent is walked. An empty key
+    // opens nothing: the folder cannot be entered.
+    const void* key;
+    uint32_t keySize;
+};
+
+// An implementation's own record of a folder it has opened.
+struct OpenFolder;
 
 class FileSystem {
 public:
@@ -39,29 +46,22 @@ public:
     // untouched when the volume cannot be read.
     virtual void readVolumeLabel(const char* rootPath, char* label, unsigned size) = 0;
 
-    // Makes `path` current: a drive's root path, a folder's name, or "..".
-    virtual bool changeFolder(const char* path) = 0;
-    // Takes the single steps of `way` as one step. True only where the
-    // single steps would all succeed and end in the same folder; on false
-    // the current directory is as it was, and the caller takes the single
-    // steps to find out which of them fails.
-    virtual bool changeFolderAlong(const FolderWay& way) = 0;
-    // Lists the current directory: the first entry, or false when no listing
-    // can be started. `entry` stays valid until the next call.
-    virtual bool openListing(FolderEntry& entry) = 0;
-    virtual bool nextEntry(FolderEntry& entry) = 0;
-    virtual void closeListing() = 0;
-    // Lists the folder at the end of `way` (at least one name) without
-    // making it current: the first entry, or false when this cannot be done
-    // (the caller then steps in and lists it there). True only where the
-    // single steps of `way` would all succeed: a folder listed so counts as
-    // entered. Steps taken while it is open leave it alone.
-    virtual bool openListingOf(const FolderWay& way, FolderEntry& entry) = 0;
-
-    // The identity of the folder `name` in the current directory (links
-    // followed), or of the current directory's ancestor `levelsUp` steps up
-    // when `name` is null (0 is the current directory itself).
-    virtual bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) = 0;
+    // Opens the drive's root folder ("X:\") and makes it the current
+    // directory; `id` is its identity. Null when the drive is not there.
+    virtual OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) = 0;
+    // Opens the subfolder of `parent` whose entry carried `key`, whether or
+    // not the parent's listing has been read to its end. With `linkTarget`,
+    // also tells where the folder really is (a link's target). Null when it
+    // cannot be opened: access denied, gone, out of handles.
+    virtual OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
+                                  FolderIdentity* linkTarget) = 0;
+    // The next entry of the folder's listing, "." and ".." where the listing
+    // has them; false at its end, or where it cannot go on.
+    virtual bool nextEntry(OpenFolder* folder, FolderEntry& entry) = 0;
+    // Closes a folder whose subfolders opened from it are closed. False when
+    // the file system has lost its place and can open nothing more below
+    // the root (only a walk by the current directory can).
+    virtual bool closeFolder(OpenFolder* folder) = 0;
 
 protected:
     ~FileSystem() = default;

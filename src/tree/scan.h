@@ -6,17 +6,18 @@ class FileSystem;
 struct FolderNode;
 
 // Builds the drive's tree when it is not built yet (always for a removable
-// drive) and totals it. False only when the drive's root cannot be entered
-// and the user gives up at the prompt; the drive is then left as it was.
-// When the heap runs out on the way, what was read is kept and totalled,
-// the user is told, and the drive stays unscanned so that the next opening
-// reads it again.
-bool openDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* node);
+// drive) and totals it. False when the drive's root cannot be opened and the
+// user gives up at the prompt, or when the user stops the walk: the drive is
+// then left as it was. When the walk cannot go on to its end (the heap runs
+// out), what was read is kept and totalled, the user is told, and the drive
+// stays unread so that the next opening reads it again.
+bool openDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive);
 
-// Reads the current directory's entries into `folder`, which has no children
-// yet: one child per folder entry but ".", the file sizes into filesBytes.
-// False when the heap ran out; what was read stays.
-bool listFolder(FileSystem& fs, FolderNode* folder);
+// Reads the drive anew even when its tree is built. The old tree stays
+// until the new one is read, and stays as it was on false (drive missing
+// and given up, or the walk stopped by the user); on true every node of the
+// old tree is gone.
+bool readDriveAgain(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive);
 
 // Totals every node below the drive and the drive itself, post-order,
 // without recursion.
