@@ -49,8 +49,9 @@ public:
     // Opens the drive's root folder ("X:\") and makes it the current
     // directory; `id` is its identity. Null when the drive is not there.
     virtual OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) = 0;
-    // Opens the subfolder of `parent` whose entry carried `key`, whether or
-    // not the parent's listing has been read to its end. With `linkTarget`,
+    // Opens the subfolder of `parent` whose entry carried `key`. The walk
+    // reads a folder's whole listing before it opens any subfolder of it, so
+    // one listing is read at a time. With `linkTarget`,
     // also tells where the folder really is (a link's target). Null when it
     // cannot be opened: access denied, gone, out of handles.
     virtual OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
