@@ -32,7 +32,9 @@ using NtOpenFileCall = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, NtObjectAttributes*, 
 using NtQueryDirectoryFileCall = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, NtIoStatus*, void*, ULONG, ULONG,
                                                BOOLEAN, NtName*, BOOLEAN);
 using NtCloseCall = LONG(WINAPI*)(HANDLE);
+using NtQueryInformationFileCall = LONG(WINAPI*)(HANDLE, NtIoStatus*, void*, ULONG, ULONG);
 
+const ULONG fileInternalInformation = 6;
 const ULONG fileIdBothDirectoryInformation = 37;
 const ULONG fileDirectoryFile = 0x1;
 const ULONG fileSynchronousIoNonalert = 0x20;
@@ -44,7 +46,7 @@ const ULONG listingBytes = 65536;
 // A key: the folder's file ID (8 bytes) followed by its wide name as listed,
 // which is how the listing record lays them out.
 const uint32_t fileIdBytes = 8;
-const ULONG longestName = 32767;  // characters of one NT name
+const ULONG longestName = 255;  // characters of a name on every Windows file system
 
 template <typename Call>
 Call ntdllCall(const char* name) {
@@ -60,6 +62,7 @@ struct NtCalls {
     NtOpenFileCall openFile;
     NtQueryDirectoryFileCall queryDirectory;
     NtCloseCall close;
+    NtQueryInformationFileCall queryInformation;
 };
 
 // The one listing being read: the walk reads a folder's listing whole
@@ -76,6 +79,7 @@ struct Listing {
 NtCalls nt = {};
 Listing listing;
 HANDLE rootFolder = nullptr;
+DWORD rootVolume = 0;  // the serial of the root's volume, read once per walk
 
 OpenFolder* asOpen(HANDLE handle) {
     return static_cast<OpenFolder*>(handle);
@@ -85,12 +89,11 @@ HANDLE handleOf(OpenFolder* folder) {
     return static_cast<HANDLE>(folder);
 }
 
+// The volume is the root's: a link is taken to lead within the drive it is
+// read from.
 bool identify(HANDLE folder, FolderIdentity& id) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(folder, &info)) return false;
-    id.volume = info.dwVolumeSerialNumber;
-    id.index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    return true;
+    id.volume = rootVolume;
+    return ntFolderIndex(folder, id.index);
 }
 
 HANDLE openRelative(HANDLE parent, const void* name, ULONG bytes, ULONG options) {
@@ -159,13 +162,22 @@ void describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry) {
 
 }  // namespace
 
+bool ntFolderIndex(void* folder, uint64_t& index) {
+    NtIoStatus io = {};
+    LARGE_INTEGER read;
+    if (nt.queryInformation(folder, &io, &read, sizeof read, fileInternalInformation) < 0) return false;
+    index = static_cast<uint64_t>(read.QuadPart);
+    return true;
+}
+
 bool ntWalkAvailable() {
     if (!nt.openFile) {
         nt.openFile = ntdllCall<NtOpenFileCall>("NtOpenFile");
         nt.queryDirectory = ntdllCall<NtQueryDirectoryFileCall>("NtQueryDirectoryFile");
         nt.close = ntdllCall<NtCloseCall>("NtClose");
+        nt.queryInformation = ntdllCall<NtQueryInformationFileCall>("NtQueryInformationFile");
     }
-    return nt.openFile && nt.queryDirectory && nt.close;
+    return nt.openFile && nt.queryDirectory && nt.close && nt.queryInformation;
 }
 
 // The root by its path, once; it stays the current directory, so that
@@ -174,6 +186,7 @@ OpenFolder* ntOpenRoot(const char* rootPath, FolderIdentity& id) {
     if (!listing.buffer && !(listing.buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, listingBytes))))
         return nullptr;
     if (!SetCurrentDirectoryA(rootPath)) return nullptr;
+    if (!GetVolumeInformationA(rootPath, nullptr, 0, &rootVolume, nullptr, nullptr, nullptr, 0)) rootVolume = 0;
     HANDLE root = CreateFileA(rootPath, listAndTraverse, shareAll, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (root == INVALID_HANDLE_VALUE) return nullptr;
@@ -188,14 +201,16 @@ OpenFolder* ntOpenRoot(const char* rootPath, FolderIdentity& id) {
 // By the name exactly as listed, case and all; by the file ID where the
 // name cannot be one NT name or the system refuses it (a '?' or '*' in it).
 OpenFolder* ntOpenChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
-    if (keySize < fileIdBytes || keySize - fileIdBytes > longestName * sizeof(WCHAR)) return nullptr;
+    if (keySize < fileIdBytes) return nullptr;
     ULONG nameBytes = keySize - fileIdBytes;
     // The walk keeps keys at any address: the name is read from an aligned copy.
-    static WCHAR name[longestName];
-    std::memcpy(name, static_cast<const char*>(key) + fileIdBytes, nameBytes);
+    WCHAR name[longestName];
     HANDLE opened = nullptr;
-    if (nameBytes > 0 && !holdsSeparator(name, nameBytes / sizeof(WCHAR)))
-        opened = openRelative(handleOf(parent), name, nameBytes, 0);
+    if (nameBytes > 0 && nameBytes <= sizeof name) {
+        std::memcpy(name, static_cast<const char*>(key) + fileIdBytes, nameBytes);
+        if (!holdsSeparator(name, nameBytes / sizeof(WCHAR)))
+            opened = openRelative(handleOf(parent), name, nameBytes, 0);
+    }
     if (!opened) {
         char fileId[fileIdBytes];
         std::memcpy(fileId, key, fileIdBytes);

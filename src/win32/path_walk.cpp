@@ -1,5 +1,6 @@
 #include "win32/path_walk.h"
 
+#include "win32/nt_walk.h"
 #include "win32/plain_name.h"
 
 #include <windows.h>
@@ -44,18 +45,16 @@ bool isAtExpected() {
     return length == wanted && std::memcmp(actual, walk.expected, wanted) == 0;
 }
 
-// The current directory's identity; zero where the system cannot open a
-// folder as a file (Windows 9x, which has no directory links either).
-void identifyCurrent(FolderIdentity& id) {
+// The identity of the folder `path` names from the current directory
+// (links followed), told apart by its index alone; zero where the system
+// cannot open a folder as a file (Windows 9x, which has no links either).
+void identify(const char* path, FolderIdentity& id) {
     id = FolderIdentity{0, 0};
-    HANDLE folder = CreateFileA(".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    if (!ntWalkAvailable()) return;
+    HANDLE folder = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(folder, &info)) {
-        id.volume = info.dwVolumeSerialNumber;
-        id.index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    }
+    if (!ntFolderIndex(folder, id.index)) id.index = 0;
     CloseHandle(folder);
 }
 
@@ -73,9 +72,14 @@ void describe(FolderEntry& entry) {
     entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
     entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    entry.fileIndex = 0;
-    entry.key = entry.isFolder ? enterName() : "";
-    entry.keySize = static_cast<uint32_t>(std::strlen(static_cast<const char*>(entry.key)));
+    const char* key = entry.isFolder ? enterName() : "";
+    entry.key = key;
+    entry.keySize = static_cast<uint32_t>(std::strlen(key));
+    // The listing gives no index: the walk needs one for every folder that
+    // may lie on its path, to tell a link that leads back up.
+    FolderIdentity id = {0, 0};
+    if (entry.keySize) identify(key, id);
+    entry.fileIndex = id.index;
 }
 
 }  // namespace
@@ -86,7 +90,7 @@ OpenFolder* pathOpenRoot(const char* rootPath, FolderIdentity& id) {
     if (std::strlen(rootPath) != 3 || !SetCurrentDirectoryA(rootPath)) return nullptr;
     std::memcpy(walk.expected, rootPath, 4);
     walk.length = 3;
-    identifyCurrent(id);
+    identify(".", id);
     return asOpen(walk.length);
 }
 
@@ -114,7 +118,7 @@ OpenFolder* pathOpenChild(OpenFolder* parent, const void* key, uint32_t keySize,
         if (!SetCurrentDirectoryA(walk.expected) || !isAtExpected()) walk.length = 0;
         return nullptr;
     }
-    if (linkTarget) identifyCurrent(*linkTarget);
+    if (linkTarget) identify(".", *linkTarget);
     return asOpen(walk.length);
 }
 
