@@ -1,7 +1,6 @@
-// scan-bench X:\ [VARIANT] : opens drive X with the product's openDrive over
-// the system's listing calls and prints one line. VARIANT measures one
-// saving alone: "folded-only" (no listing from outside), "outside-only" (no
-// folded steps), or "reference" (the tests' reference walk, single steps).
+// scan-bench X:\ [reference] : opens drive X with the product's openDrive
+// over the Windows file system (the walk by folder handles) and prints one
+// line; "reference" reads it with the tests' recursive reference walk.
 //   folders=<N> files=<F> bytes=<B> seconds=<S> peak_kib=<K> tree_bytes_per_folder=<T> name_bytes_per_folder=<L>
 // N: folder nodes below the drive other than ".." nodes; F: file entries
 // listed; B: the drive's total; S: wall time of openDrive; K: peak working
@@ -49,11 +48,8 @@ int main(int argc, char** argv) {
     const char* variant = argc == 3 ? argv[2] : "";
     bool reference = std::strcmp(variant, "reference") == 0;
     CountingFileSystem fs(win32FileSystem());
-    fs.refuseListingsOf = std::strcmp(variant, "folded-only") == 0;
-    fs.refuseFoldedSteps = std::strcmp(variant, "outside-only") == 0;
-    bool known = argc == 2 || reference || fs.refuseListingsOf || fs.refuseFoldedSteps;
-    if (argc > 3 || !known || std::strlen(argv[1]) != 3) {
-        std::fprintf(stderr, "usage: scan-bench X:\\ [folded-only|outside-only|reference]\n");
+    if (argc > 3 || (argc == 3 && !reference) || std::strlen(argv[1]) != 3) {
+        std::fprintf(stderr, "usage: scan-bench X:\\ [reference]\n");
         return 2;
     }
     enumerateDrives(fs);

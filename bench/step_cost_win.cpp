@@ -1,12 +1,15 @@
 // step-cost X:\ : what one call of each kind costs on this system, averaged
 // over many repetitions in the drive's first subfolder: the current-directory
 // steps, an open, and a listing read with FindFirstFileA or through the
-// folder's own handle, the parts that a walk's time is made of.
+// folder's own handle, and the handle walk's open of a folder relative to
+// its parent's handle (NtOpenFile) with its close: the parts that a walk's
+// time is made of.
 //   step-cost Q:\    prints one line per kind of step, in microseconds
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -42,6 +45,37 @@ bool firstSubfolder(char* name, size_t size) {
     return seen;
 }
 
+struct NtName {
+    USHORT length;
+    USHORT maximumLength;
+    const wchar_t* buffer;
+};
+struct NtObjectAttributes {
+    ULONG length;
+    HANDLE rootDirectory;
+    NtName* objectName;
+    ULONG attributes;
+    void* securityDescriptor;
+    void* securityQualityOfService;
+};
+struct NtIoStatus {
+    LONG status;
+    ULONG_PTR information;
+};
+using NtOpenFileCall = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, NtObjectAttributes*, NtIoStatus*, ULONG, ULONG);
+
+// Opens `name` (wide) below `parent` as the handle walk does; closes it.
+void openRelativeAndClose(HANDLE parent, const wchar_t* name) {
+    static NtOpenFileCall open = reinterpret_cast<NtOpenFileCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtOpenFile")));
+    NtName objectName = {static_cast<USHORT>(wcslen(name) * 2), static_cast<USHORT>(wcslen(name) * 2), name};
+    NtObjectAttributes attributes = {sizeof attributes, parent, &objectName, 0, nullptr, nullptr};
+    NtIoStatus io = {};
+    HANDLE folder = nullptr;
+    if (open(&folder, FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE, &attributes, &io, 7, 0x4021) >= 0)
+        CloseHandle(folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,6 +93,12 @@ int main(int argc, char** argv) {
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     });
     report("GetFileAttributesA on the folder", [&] { GetFileAttributesA(folder); });
+    HANDLE root = CreateFileA(".", FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE, 7, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, MAX_PATH);
+    report("NtOpenFile from the parent's handle + close", [&] { openRelativeAndClose(root, wide); });
+    CloseHandle(root);
     SetCurrentDirectoryA(folder);
     report("listing of the folder (FindFirstFileA ...)", [] {
         WIN32_FIND_DATAA found;

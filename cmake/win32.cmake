@@ -23,6 +23,7 @@ set(WIN_LIBS comctl32 gdi32 user32 shell32 kernel32)
 # cannot grow): they are compiled a second time with the hooks, for the test
 # programs only; every other object is compiled once and shared.
 set(HOOKED_SOURCES ${CMAKE_SOURCE_DIR}/src/tree/folder_node.cpp
+    ${CMAKE_SOURCE_DIR}/src/win32/win32_file_system.cpp
     ${CMAKE_SOURCE_DIR}/src/list/navigation.cpp)
 set(CORE_SOURCES ${TREE_SOURCES} ${PANE_SOURCES} ${WIN32_SOURCES} ${UI_SOURCES}
     ${LIST_SOURCES} ${APP_SOURCES})

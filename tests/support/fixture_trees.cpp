@@ -192,7 +192,7 @@ bool makeRandomTree(const std::string& dir, uint64_t seed, unsigned folderCount,
         size_t parent = random.below(i);
         while (depth[parent] >= maxDepth) parent = plan.folders[parent].parent;
         std::string name = "d" + std::to_string(plan.folders[parent].subfolders.size());
-        addFolder(plan, parent, name);
+        addFolder(plan, parent, parent == 0 && name == "d0" ? ".git" : name);
         depth.push_back(depth[parent] + 1);
     }
     // Every fifth folder takes no files of its own: those without subfolders stay empty.
@@ -200,7 +200,8 @@ bool makeRandomTree(const std::string& dir, uint64_t seed, unsigned folderCount,
     for (unsigned i = 0; i < fileCount && plan.ok; ++i) {
         size_t folder = random.below(folderCount);
         while (folder % 5 == 4) folder = plan.folders[folder].parent;
-        addFile(plan, folder, "f" + std::to_string(filesIn[folder]++), randomFileSize(random));
+        std::string name = "f" + std::to_string(filesIn[folder]++);
+        addFile(plan, folder, folder == 0 && name == "f0" ? ".profile" : name, randomFileSize(random));
     }
     return finishPlan(plan, manifest);
 }

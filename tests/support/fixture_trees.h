@@ -1,7 +1,8 @@
 // Real folder trees for the tests and the benchmarks, each made together with
 // the totals a walk must find in it. The totals come from the generator's own
 // records of what it wrote, never from reading the disk back. Names are short
-// lower-case ASCII, so the same trees serve as mapped drives under Wine.
+// lower-case ASCII (a few begin with a dot), so the same trees serve as
+// mapped drives under Wine.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,8 @@ using FixtureManifest = std::vector<FixtureFolder>;  // sorted by path
 // A pseudo-random tree of `folders` folders (the root among them) and `files`
 // files, the same for the same seed: several levels, empty folders, folders
 // holding only files, sizes from 0 bytes up to 64 MiB (larger ones sparse).
+// The root's first folder is ".git" and its first file ".profile": names
+// that a walk skipping dot-names would miss.
 bool makeRandomTree(const std::string& dir, uint64_t seed, unsigned folders, unsigned files,
                     FixtureManifest& manifest);
 

@@ -37,18 +37,40 @@ std::string currentDirectory() {
     return std::string(path, length);
 }
 
+// Answers nothing on screen: a walk told incomplete is remembered.
+struct QuietPrompt : DrivePrompt {
+    bool incomplete = false;
+    bool askRetryMissingDrive() override { return false; }
+    void tellScanIncomplete() override { incomplete = true; }
+    bool keepReading(const ScanProgress&) override { return true; }
+};
+
+// The drive is read through the walk by folder handles, or through the walk
+// by the current directory where `byPath`; the handle walk is back after.
 struct ScannedDrive {
     FolderNode* drive;
-    explicit ScannedDrive(char letter) : drive(newTestDrive(letter)) {}
+    QuietPrompt prompt;
+    explicit ScannedDrive(char letter, bool byPath = false) : drive(newTestDrive(letter)) {
+        useThePathWalk(byPath);
+    }
+    bool read() {
+        bool opened = openDrive(win32FileSystem(), prompt, drive);
+        EXPECT_FALSE(prompt.incomplete);
+        return opened;
+    }
     ~ScannedDrive() {
+        useThePathWalk(false);
         SetCurrentDirectoryA("C:\\");
         releaseDriveNode(drive);
     }
 };
 
-void expectManifest(char letter) {
-    ScannedDrive q(letter);
-    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), q.drive));
+const bool bothWalks[] = {false, true};
+
+void expectManifest(char letter, bool byPath) {
+    SCOPED_TRACE(byPath ? "path walk" : "handle walk");
+    ScannedDrive q(letter, byPath);
+    ASSERT_TRUE(q.read());
     auto expected = readManifest(letter);
     ASSERT_GT(expected.size(), 1u) << "no manifest for " << letter;
     auto found = totalsOf(q.drive);
@@ -61,101 +83,107 @@ void expectManifest(char letter) {
     EXPECT_EQ(found.size(), expected.size());
 }
 
+// Q's root holds ".git" and ".profile" among its generated names.
 TEST(WinScan, GeneratedTreeMatchesTheManifestInEveryFolder) {
-    expectManifest('Q');
+    for (bool byPath : bothWalks) expectManifest('Q', byPath);
 }
 
 TEST(WinScan, SparseFileOfFiveGiBCountsInFull) {
     ScannedDrive s('S');
-    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), s.drive));
+    ASSERT_TRUE(s.read());
     FolderNode* big = childNamed(s.drive, "big");
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(big->filesBytes, 5368709120ull);
-    expectManifest('S');
+    for (bool byPath : bothWalks) expectManifest('S', byPath);
 }
 
 TEST(WinScan, LinkLoopsEndWithTheRightTotals) {
-    expectManifest('L');
+    for (bool byPath : bothWalks) expectManifest('L', byPath);
 }
 
-// Listings read in several batches, from outside and two levels down.
+// Listings longer than one read of the listing buffer.
 TEST(WinScan, WideFoldersCountEveryEntry) {
-    expectManifest('W');
+    for (bool byPath : bothWalks) expectManifest('W', byPath);
 }
 
-TEST(WinScan, NamesOutsideTheCodePageAreCountedThroughTheirShortNames) {
+// The sum of the byte counts of `names` among the drive's folders, each
+// name found once.
+uint64_t bytesOf(const FolderNode* drive, std::multiset<std::string> names) {
+    uint64_t bytes = 0;
+    for (const FolderNode* c = drive->firstChild; c; c = c->next) {
+        auto it = names.find(c->name);
+        if (it == names.end()) continue;
+        names.erase(it);
+        bytes += c->filesBytes + c->subfoldersBytes;
+    }
+    EXPECT_TRUE(names.empty());
+    return bytes;
+}
+
+// "папка" (1,000 bytes and a subfolder of 20) and "日本" (300) show as the
+// code page leaves them. "ā" (7 bytes) shows as its look-alike "a" beside
+// the real "a" (50); "ō" (11) as "o", beside "_~~~~24c" (13), which is what
+// Wine gives as "ō"'s short name. "café" (9) is held exactly; 4 loose bytes.
+TEST(WinScan, NamesOutsideTheCodePageAreEachCountedOnce) {
     ScannedDrive u('U');
-    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), u.drive));
-    // "папка" holds 1,000 bytes and a subfolder of 20; "日本" holds 300.
-    FolderNode* cyrillic = childNamed(u.drive, "?????");
-    FolderNode* japanese = childNamed(u.drive, "??");
-    ASSERT_NE(cyrillic, nullptr);
-    ASSERT_NE(japanese, nullptr);
-    EXPECT_EQ(cyrillic->filesBytes, 1000u);
-    EXPECT_EQ(cyrillic->subfoldersBytes, 20u);
-    EXPECT_EQ(japanese->filesBytes, 300u);
-    // "ā" shows as "a", the code page's look-alike, beside the real "a" (50
-    // bytes): each is counted once, "ā" through its short name.
-    std::multiset<uint64_t> twins;
-    for (FolderNode* c = u.drive->firstChild; c; c = c->next) {
-        if (std::strcmp(c->name, "a") != 0) continue;
-        twins.insert(c->filesBytes);
-        EXPECT_EQ(enterNameOf(c) == c->name, c->filesBytes == 50) << c->filesBytes;
-    }
-    EXPECT_EQ(twins, (std::multiset<uint64_t>{7, 50}));
-    // "café" is held exactly, and entered by its own name.
-    FolderNode* cafe = childNamed(u.drive, "caf\xE9");
-    ASSERT_NE(cafe, nullptr);
-    EXPECT_EQ(enterNameOf(cafe), cafe->name);
-    EXPECT_EQ(cafe->subfoldersBytes, 9u);
-    EXPECT_EQ(u.drive->filesBytes, 4u);
-    EXPECT_EQ(u.drive->subfoldersBytes, 1386u);
+    ASSERT_TRUE(u.read());
+    EXPECT_EQ(bytesOf(u.drive, {"?????"}), 1020u);
+    EXPECT_EQ(bytesOf(u.drive, {"??"}), 300u);
+    EXPECT_EQ(bytesOf(u.drive, {"a", "a"}), 57u);
+    EXPECT_EQ(bytesOf(u.drive, {"o"}), 11u);
+    EXPECT_EQ(bytesOf(u.drive, {"_~~~~24c"}), 13u);
+    EXPECT_EQ(bytesOf(u.drive, {"caf\xE9"}), 9u);
+    EXPECT_EQ(u.drive->filesBytes + u.drive->subfoldersBytes, 1414u);
 }
 
-// Every folder node below `node` but ".." nodes, by path ('/' between names).
-void collectFolders(const FolderNode* node, const std::string& path,
-                    std::map<std::string, const FolderNode*>& out) {
-    for (const FolderNode* c = node->firstChild; c; c = c->next) {
-        if (std::strcmp(c->name, "..") == 0) continue;
-        std::string childPath = path.empty() ? c->name : path + "/" + c->name;
-        out[childPath] = c;
-        collectFolders(c, childPath, out);
-    }
+// The path walk enters "папка" and "日本" by their short names, "ā" by its
+// look-alike (the real "a", counted twice), and cannot enter "ō" by "o".
+TEST(WinScan, ThePathWalkReachesNamesOutsideTheCodePageOnlyByShortNames) {
+    ScannedDrive u('U', true);
+    ASSERT_TRUE(u.read());
+    EXPECT_EQ(bytesOf(u.drive, {"?????"}), 1020u);
+    EXPECT_EQ(bytesOf(u.drive, {"??"}), 300u);
+    EXPECT_EQ(bytesOf(u.drive, {"a", "a"}), 100u);
+    EXPECT_EQ(bytesOf(u.drive, {"o"}), 0u);
+    EXPECT_EQ(bytesOf(u.drive, {"_~~~~24c"}), 13u);
+    EXPECT_EQ(u.drive->filesBytes + u.drive->subfoldersBytes, 1446u);
 }
 
 std::string folderOf(const std::string& file) {
     size_t slash = file.rfind('/');
-    return slash == std::string::npos ? "" : file.substr(0, slash);
+    return slash == std::string::npos ? "." : file.substr(0, slash);
 }
 
 bool isBelow(const std::string& path, const std::string& folder) {
     return path.compare(0, folder.size() + 1, folder + "/") == 0;
 }
 
-// Folders named as other systems name them. Those with a device name and no
-// short name, or whose short name still holds a character the path rules
-// rewrite, cannot be entered at all, nor a folder whose current directory
-// would pass the path limit; all others are, by the name that leads to them,
-// and every byte in them is counted once.
-TEST(WinScan, NamesThePathRulesRewriteAreCountedExactlyOrLeftUnentered) {
-    ScannedDrive h('H');
-    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), h.drive));
+// Every folder below `node` that was not entered: an entered one has at
+// least its ".." node.
+void notEnteredBelow(const FolderNode* node, const std::string& path, std::set<std::string>& out) {
+    for (const FolderNode* c = node->firstChild; c; c = c->next) {
+        if (isDotDot(c)) continue;
+        std::string childPath = path.empty() ? c->name : path + "/" + c->name;
+        if (!c->firstChild) out.insert(childPath);
+        notEnteredBelow(c, childPath, out);
+    }
+}
+
+// Reads H: (folder names that other systems write and Windows path rules
+// rewrite) and checks every folder's bytes against H's file list: all
+// files but those below `unenterable`, each counted once.
+void expectHostileDrive(bool byPath, const std::set<std::string>& unenterable) {
+    ScannedDrive h('H', byPath);
+    ASSERT_TRUE(h.read());
     EXPECT_EQ(currentDirectory(), "H:\\");
     auto files = readFileList('H');
     ASSERT_EQ(files.size(), 38u);
-    std::map<std::string, const FolderNode*> folders;
-    collectFolders(h.drive, "", folders);
-
-    const std::set<std::string> unenterable = {"nul.txt", "con.d", "aux.x", "com1.y", "nul", "NUL.TXT",
-                                               "co:lon", "x\\y", "tab\tname", "plain/nul.txt", "plain/x\\y",
-                                               "deep/" + std::string(251, 'm')};
+    auto folders = totalsOf(h.drive);
     std::set<std::string> notEntered;
-    for (const auto& [path, node] : folders)
-        if (!node->firstChild) notEntered.insert(path);
+    notEnteredBelow(h.drive, "", notEntered);
     EXPECT_EQ(notEntered, unenterable);
-
-    uint64_t reachable = 0;
     std::map<std::string, uint64_t> filesIn;
+    uint64_t reachable = 0;
     for (const auto& [size, path] : files) {
         bool lost = false;
         for (const std::string& folder : unenterable) lost = lost || isBelow(path, folder);
@@ -164,58 +192,91 @@ TEST(WinScan, NamesThePathRulesRewriteAreCountedExactlyOrLeftUnentered) {
         filesIn[folderOf(path)] += size;
     }
     EXPECT_EQ(h.drive->filesBytes + h.drive->subfoldersBytes, reachable);
-    EXPECT_EQ(h.drive->filesBytes, filesIn[""]);
-    for (const auto& [path, node] : folders) {
-        if (notEntered.count(path)) continue;
-        EXPECT_EQ(node->filesBytes, filesIn[path]) << path;
-    }
+    for (const auto& [path, totals] : folders) EXPECT_EQ(totals.filesBytes, filesIn[path]) << path;
     // Two folders whose names differ only in case are two folders.
-    ASSERT_TRUE(folders.count("Dup") && folders.count("dup"));
-    EXPECT_NE(folders["Dup"]->filesBytes, folders["dup"]->filesBytes);
+    EXPECT_EQ(folders["Dup"].filesBytes, filesIn["Dup"]);
+    EXPECT_NE(folders["Dup"].filesBytes, folders["dup"].filesBytes);
 }
 
-// A folder k levels down has the current directory "X:\" followed by k
-// names and backslashes; Windows takes at most 259 characters and the
-// terminating zero. Deeper folders keep their nodes and count nothing.
-TEST(WinScan, DeepChainsStopAtThePathLimit) {
+// Every file of the 38 has its own power of two as its size: the total
+// tells which were counted.
+TEST(WinScan, NamesThePathRulesRewriteAreAllEnteredAndCountedOnce) {
+    expectHostileDrive(false, {});
+}
+
+// The path walk cannot enter a device name without a short name, a short
+// name that still holds a character the path rules rewrite, nor a folder
+// whose current directory would pass the path limit.
+TEST(WinScan, ThePathWalkLeavesNamesItCannotStepIntoUnentered) {
+    expectHostileDrive(true, {"nul.txt", "con.d", "aux.x", "com1.y", "nul", "NUL.TXT", "co:lon", "x\\y",
+                              "tab\tname", "plain/nul.txt", "plain/x\\y", "deep/" + std::string(251, 'm')});
+}
+
+// D: 300 levels of 40-letter names, J: 1,000 levels of "j", a byte in each.
+// The handle walk counts every level; the path walk stops where the current
+// directory "X:\" and k names with backslashes would pass 259 characters.
+TEST(WinScan, DeepChainsAreCountedToTheLastByteByHandles) {
     struct Chain {
         char letter;
-        uint64_t levelsThatFit;  // (259 - 3) / (name length + 1)
+        uint64_t levels;
+        uint64_t levelsByPath;  // (259 - 3) / (name length + 1)
     };
-    for (Chain chain : {Chain{'D', 6}, Chain{'J', 128}}) {
-        SCOPED_TRACE(chain.letter);
-        ScannedDrive d(chain.letter);
-        ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), d.drive));
-        EXPECT_EQ(currentDirectory(), std::string(1, chain.letter) + ":\\");
-        uint64_t entered = 0;
-        const FolderNode* level = d.drive;
-        for (;;) {
-            const FolderNode* below = nullptr;
-            for (const FolderNode* c = level->firstChild; c; c = c->next)
-                if (std::strcmp(c->name, "..") != 0) below = c;
-            if (!below) break;
-            level = below;
-            if (level->firstChild) ++entered;
+    for (Chain chain : {Chain{'D', 300, 6}, Chain{'J', 1000, 128}}) {
+        for (bool byPath : bothWalks) {
+            SCOPED_TRACE(std::string(1, chain.letter) + (byPath ? " path walk" : " handle walk"));
+            ScannedDrive d(chain.letter, byPath);
+            ASSERT_TRUE(d.read());
+            EXPECT_EQ(currentDirectory(), std::string(1, chain.letter) + ":\\");
+            EXPECT_EQ(d.drive->filesBytes + d.drive->subfoldersBytes, byPath ? chain.levelsByPath : chain.levels);
+            EXPECT_EQ(totalsOf(d.drive).size(), chain.levels + 1);  // every level has its node
         }
-        EXPECT_EQ(entered, chain.levelsThatFit);
-        EXPECT_EQ(d.drive->filesBytes + d.drive->subfoldersBytes, chain.levelsThatFit);  // a byte a level
     }
 }
 
-// The walk folds its steps; the reference walk takes each one alone. Every
-// fixture drive (hostile names, link loops, the chains to the path limit
-// among them) reads the same, node for node, and both end in the same place.
+// The walk keeps a stack of keys; the reference walk recurses. Every
+// fixture drive reads the same through both, node for node, in both walks.
 TEST(WinScan, EveryDriveReadsAsTheReferenceWalkReadsIt) {
-    for (char letter : std::string("DEFHJKLQSUVW")) {
-        SCOPED_TRACE(letter);
-        ScannedDrive walked(letter);
-        ScannedDrive reference(letter);
-        ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), walked.drive));
-        std::string walkedEnd = currentDirectory();
-        ASSERT_TRUE(referenceReadDrive(win32FileSystem(), reference.drive));
-        EXPECT_EQ(firstTreeDifference(walked.drive, reference.drive), "");
-        EXPECT_EQ(currentDirectory(), walkedEnd);
-        EXPECT_EQ(walkedEnd, std::string(1, letter) + ":\\");
+    for (bool byPath : bothWalks) {
+        for (char letter : std::string("DEFHJKLQSUVW")) {
+            SCOPED_TRACE(std::string(1, letter) + (byPath ? " path walk" : " handle walk"));
+            ScannedDrive walked(letter, byPath);
+            ScannedDrive reference(letter, byPath);
+            ASSERT_TRUE(walked.read());
+            ASSERT_TRUE(referenceReadDrive(win32FileSystem(), reference.drive));
+            EXPECT_EQ(firstTreeDifference(walked.drive, reference.drive), "");
+            EXPECT_EQ(currentDirectory(), std::string(1, letter) + ":\\");
+        }
+    }
+}
+
+// Renames V:\ren while the walk is in V:\ren\sub: the path walk's step up
+// then lands nowhere, so the walk stops and tells its totals incomplete;
+// the handle walk holds its folders and does not notice.
+struct RenamingPrompt final : QuietPrompt {
+    bool keepReading(const ScanProgress& progress) override {
+        if (progress.folder && std::strcmp(progress.folder->name, "sub") == 0) MoveFileA("V:\\ren", "V:\\moved");
+        return true;
+    }
+};
+
+TEST(WinScan, AStepUpThatLandsElsewhereEndsThePathWalkIncomplete) {
+    for (bool byPath : bothWalks) {
+        SCOPED_TRACE(byPath ? "path walk" : "handle walk");
+        ASSERT_TRUE(CreateDirectoryA("V:\\ren", nullptr) && CreateDirectoryA("V:\\ren\\sub", nullptr));
+        HANDLE file = CreateFileA("V:\\ren\\sub\\file", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "12345", 5, &written, nullptr);
+        CloseHandle(file);
+        RenamingPrompt prompt;
+        {
+            ScannedDrive v('V', byPath);
+            ASSERT_TRUE(openDrive(win32FileSystem(), prompt, v.drive));
+            EXPECT_EQ(prompt.incomplete, byPath);
+            EXPECT_EQ(v.drive->scanned, byPath ? 0 : 1);
+            EXPECT_EQ(v.drive->subfoldersBytes, 5u);
+        }
+        ASSERT_TRUE(DeleteFileA("V:\\moved\\sub\\file") && RemoveDirectoryA("V:\\moved\\sub") &&
+                    RemoveDirectoryA("V:\\moved"));
     }
 }
 
@@ -230,7 +291,7 @@ TEST(PlainWin32Name, NamesThatMeanTheSameFolderToThePathCalls) {
 
 TEST(WinScan, EmptyRootGivesOnlyTheDrivesOwnDotDot) {
     ScannedDrive e('E');
-    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), e.drive));
+    ASSERT_TRUE(e.read());
     ASSERT_NE(e.drive->firstChild, nullptr);
     EXPECT_EQ(e.drive->firstChild->name, dotDotText);
     EXPECT_EQ(e.drive->firstChild->next, nullptr);
@@ -239,12 +300,12 @@ TEST(WinScan, EmptyRootGivesOnlyTheDrivesOwnDotDot) {
 
 TEST(WinScan, FixedDriveIsScannedOnceAndLeftInItsRoot) {
     ScannedDrive q('Q');
-    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), q.drive));
+    ASSERT_TRUE(q.read());
     EXPECT_EQ(q.drive->scanned, 1);
     EXPECT_EQ(currentDirectory(), "Q:\\");
     FolderNode* tree = q.drive->firstChild;
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
-    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), q.drive));
+    ASSERT_TRUE(q.read());
     EXPECT_EQ(currentDirectory(), "C:\\");
     EXPECT_EQ(q.drive->firstChild, tree);
 }
@@ -252,13 +313,13 @@ TEST(WinScan, FixedDriveIsScannedOnceAndLeftInItsRoot) {
 TEST(WinScan, RemovableDriveReopensToTheSameTreeWithoutGrowingTheHeap) {
     ScannedDrive f('F');
     ASSERT_EQ(GetDriveTypeA("F:\\"), static_cast<UINT>(DRIVE_REMOVABLE));
-    ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), f.drive));
+    ASSERT_TRUE(f.read());
     EXPECT_EQ(f.drive->scanned, 0);
     auto first = totalsOf(f.drive);
     ASSERT_GT(first.size(), 3u);
     uint64_t heapAfterFirst = treeHeapBytes();
     for (int opening = 0; opening < 100; ++opening) {
-        ASSERT_TRUE(openDrive(win32FileSystem(), messageBoxPrompt(), f.drive));
+        ASSERT_TRUE(f.read());
         auto again = totalsOf(f.drive);
         ASSERT_EQ(again.size(), first.size());
         for (const auto& [path, totals] : first) {

@@ -1,0 +1,247 @@
+#include "win32/nt_walk.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+// The few NT records the calls take, declared here: MinGW's headers lack
+// some of them, and the calls are looked up at run time anyway.
+struct NtName {
+    USHORT length;  // bytes
+    USHORT maximumLength;
+    const void* buffer;
+};
+
+struct NtObjectAttributes {
+    ULONG length;
+    HANDLE rootDirectory;
+    NtName* objectName;
+    ULONG attributes;  // no OBJ_CASE_INSENSITIVE: a listed name opens its own folder
+    void* securityDescriptor;
+    void* securityQualityOfService;
+};
+
+struct NtIoStatus {
+    LONG status;
+    ULONG_PTR information;
+};
+
+using NtOpenFileCall = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, NtObjectAttributes*, NtIoStatus*, ULONG, ULONG);
+using NtQueryDirectoryFileCall = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, NtIoStatus*, void*, ULONG, ULONG,
+                                               BOOLEAN, NtName*, BOOLEAN);
+using NtCloseCall = LONG(WINAPI*)(HANDLE);
+using NtQueryInformationFileCall = LONG(WINAPI*)(HANDLE, NtIoStatus*, void*, ULONG, ULONG);
+
+const ULONG fileInternalInformation = 6;
+const ULONG fileIdBothDirectoryInformation = 37;
+const ULONG fileDirectoryFile = 0x1;
+const ULONG fileSynchronousIoNonalert = 0x20;
+const ULONG fileOpenByFileId = 0x2000;
+const ULONG fileOpenForBackupIntent = 0x4000;
+const ACCESS_MASK listAndTraverse = FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE;
+const ULONG shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+const ULONG listingBytes = 65536;
+// A key: the folder's file ID (8 bytes) followed by its wide name as listed,
+// which is how the listing record lays them out.
+const uint32_t fileIdBytes = 8;
+const ULONG longestName = 255;  // characters of a name on every Windows file system
+
+template <typename Call>
+Call ntdllCall(const char* name) {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    FARPROC call = ntdll ? GetProcAddress(ntdll, name) : nullptr;
+    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(call));
+}
+
+// Filled in by ntWalkAvailable, which the file system asks before any walk:
+// looked up on a call rather than by a global's initializer, whose order
+// against the file system's own is not fixed.
+struct NtCalls {
+    NtOpenFileCall openFile;
+    NtQueryDirectoryFileCall queryDirectory;
+    NtCloseCall close;
+    NtQueryInformationFileCall queryInformation;
+};
+
+// The one listing being read: the walk reads a folder's listing whole
+// before it opens any subfolder, so one buffer serves every folder.
+struct Listing {
+    HANDLE folder = nullptr;  // whose listing the buffer holds; null: none
+    bool fromRoot = false;    // leave out "." and "..", which the Find calls do not list at a root
+    bool ended = false;
+    const FILE_ID_BOTH_DIR_INFO* next = nullptr;  // in `buffer`; null: read more
+    char* buffer = nullptr;                       // from the heap, once
+    char name[1024];                              // the entry's name in the code page
+};
+
+NtCalls nt = {};
+Listing listing;
+HANDLE rootFolder = nullptr;
+DWORD rootVolume = 0;  // the serial of the root's volume, read once per walk
+
+OpenFolder* asOpen(HANDLE handle) {
+    return static_cast<OpenFolder*>(handle);
+}
+
+HANDLE handleOf(OpenFolder* folder) {
+    return static_cast<HANDLE>(folder);
+}
+
+// The volume is the root's: a link is taken to lead within the drive it is
+// read from.
+bool identify(HANDLE folder, FolderIdentity& id) {
+    id.volume = rootVolume;
+    return ntFolderIndex(folder, id.index);
+}
+
+HANDLE openRelative(HANDLE parent, const void* name, ULONG bytes, ULONG options) {
+    NtName objectName = {static_cast<USHORT>(bytes), static_cast<USHORT>(bytes), name};
+    NtObjectAttributes attributes = {sizeof attributes, parent, &objectName, 0, nullptr, nullptr};
+    NtIoStatus io = {};
+    HANDLE opened = nullptr;
+    const ULONG always = fileDirectoryFile | fileSynchronousIoNonalert | fileOpenForBackupIntent;
+    if (nt.openFile(&opened, listAndTraverse, &attributes, &io, shareAll, always | options) < 0) return nullptr;
+    return opened;
+}
+
+// A name holding a separator would be read as a path: it opens another
+// folder, or none.
+bool holdsSeparator(const WCHAR* name, ULONG characters) {
+    for (ULONG i = 0; i < characters; ++i)
+        if (name[i] == L'\\' || name[i] == L'/') return true;
+    return false;
+}
+
+bool isDotName(const FILE_ID_BOTH_DIR_INFO& read) {
+    ULONG length = read.FileNameLength / sizeof(WCHAR);
+    return (length == 1 || length == 2) && read.FileName[0] == L'.' && read.FileName[length - 1] == L'.';
+}
+
+void startListing(HANDLE folder) {
+    listing.folder = folder;
+    listing.fromRoot = folder == rootFolder;
+    listing.ended = false;
+    listing.next = nullptr;
+}
+
+// The next record of the listing, reading a buffer's worth when the last
+// one is used up; null at the end.
+const FILE_ID_BOTH_DIR_INFO* nextRecord(bool first) {
+    if (!listing.next) {
+        NtIoStatus io = {};
+        if (listing.ended ||
+            nt.queryDirectory(listing.folder, nullptr, nullptr, nullptr, &io, listing.buffer, listingBytes,
+                              fileIdBothDirectoryInformation, FALSE, nullptr, first) != 0) {
+            listing.ended = true;
+            return nullptr;
+        }
+        listing.next = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(listing.buffer);
+    }
+    const FILE_ID_BOTH_DIR_INFO* read = listing.next;
+    listing.next = read->NextEntryOffset ? reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(
+                                               reinterpret_cast<const char*>(read) + read->NextEntryOffset)
+                                         : nullptr;
+    return read;
+}
+
+void describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry) {
+    int characters = static_cast<int>(read.FileNameLength / sizeof(WCHAR));
+    int length = WideCharToMultiByte(CP_ACP, 0, read.FileName, characters, listing.name,
+                                     sizeof listing.name - 1, nullptr, nullptr);
+    listing.name[length] = 0;
+    entry.name = listing.name;
+    entry.size = static_cast<uint64_t>(read.EndOfFile.QuadPart);
+    entry.isFolder = (read.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.isLink = entry.isFolder && (read.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entry.fileIndex = static_cast<uint64_t>(read.FileId.QuadPart);
+    entry.key = &read.FileId;
+    entry.keySize = fileIdBytes + read.FileNameLength;
+}
+
+}  // namespace
+
+bool ntFolderIndex(void* folder, uint64_t& index) {
+    NtIoStatus io = {};
+    LARGE_INTEGER read;
+    if (nt.queryInformation(folder, &io, &read, sizeof read, fileInternalInformation) < 0) return false;
+    index = static_cast<uint64_t>(read.QuadPart);
+    return true;
+}
+
+bool ntWalkAvailable() {
+    if (!nt.openFile) {
+        nt.openFile = ntdllCall<NtOpenFileCall>("NtOpenFile");
+        nt.queryDirectory = ntdllCall<NtQueryDirectoryFileCall>("NtQueryDirectoryFile");
+        nt.close = ntdllCall<NtCloseCall>("NtClose");
+        nt.queryInformation = ntdllCall<NtQueryInformationFileCall>("NtQueryInformationFile");
+    }
+    return nt.openFile && nt.queryDirectory && nt.close && nt.queryInformation;
+}
+
+// The root by its path, once; it stays the current directory, so that
+// nothing the walk holds keeps another folder current.
+OpenFolder* ntOpenRoot(const char* rootPath, FolderIdentity& id) {
+    if (!listing.buffer && !(listing.buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, listingBytes))))
+        return nullptr;
+    if (!SetCurrentDirectoryA(rootPath)) return nullptr;
+    if (!GetVolumeInformationA(rootPath, nullptr, 0, &rootVolume, nullptr, nullptr, nullptr, 0)) rootVolume = 0;
+    HANDLE root = CreateFileA(rootPath, listAndTraverse, shareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (root == INVALID_HANDLE_VALUE) return nullptr;
+    if (!identify(root, id)) {
+        nt.close(root);
+        return nullptr;
+    }
+    rootFolder = root;
+    return asOpen(root);
+}
+
+// By the name exactly as listed, case and all; by the file ID where the
+// name cannot be one NT name or the system refuses it (a '?' or '*' in it).
+OpenFolder* ntOpenChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
+    if (keySize < fileIdBytes) return nullptr;
+    ULONG nameBytes = keySize - fileIdBytes;
+    // The walk keeps keys at any address: the name is read from an aligned copy.
+    WCHAR name[longestName];
+    HANDLE opened = nullptr;
+    if (nameBytes > 0 && nameBytes <= sizeof name) {
+        std::memcpy(name, static_cast<const char*>(key) + fileIdBytes, nameBytes);
+        if (!holdsSeparator(name, nameBytes / sizeof(WCHAR)))
+            opened = openRelative(handleOf(parent), name, nameBytes, 0);
+    }
+    if (!opened) {
+        char fileId[fileIdBytes];
+        std::memcpy(fileId, key, fileIdBytes);
+        opened = openRelative(handleOf(parent), fileId, fileIdBytes, fileOpenByFileId);
+    }
+    if (!opened) return nullptr;
+    if (linkTarget && !identify(opened, *linkTarget)) {
+        nt.close(opened);
+        return nullptr;
+    }
+    return asOpen(opened);
+}
+
+bool ntNextEntry(OpenFolder* folder, FolderEntry& entry) {
+    bool first = listing.folder != handleOf(folder);
+    if (first) startListing(handleOf(folder));
+    const FILE_ID_BOTH_DIR_INFO* read;
+    do {
+        read = nextRecord(first);
+        first = false;
+        if (!read) return false;
+    } while (listing.fromRoot && isDotName(*read));
+    describe(*read, entry);
+    return true;
+}
+
+bool ntCloseFolder(OpenFolder* folder) {
+    HANDLE handle = handleOf(folder);
+    // The system may hand the same value out again for another folder.
+    if (listing.folder == handle) listing.folder = nullptr;
+    if (rootFolder == handle) rootFolder = nullptr;
+    nt.close(handle);
+    return true;
+}

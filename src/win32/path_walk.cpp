@@ -1,0 +1,155 @@
+#include "win32/path_walk.h"
+
+#include "win32/nt_walk.h"
+#include "win32/plain_name.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+// An open folder is told by the length of its path (its trailing backslash
+// included): the walk only opens a subfolder of its innermost open folder,
+// which is always the current directory, and closes that one first.
+namespace {
+
+struct PathWalk {
+    char expected[MAX_PATH + 1];  // where the walk is, with a trailing backslash
+    size_t length;                // of `expected`; 0 until a root is opened
+    OpenFolder* listed;           // whose listing `search` reads; null: none
+    HANDLE search;                // INVALID_HANDLE_VALUE once that listing ended
+    WIN32_FIND_DATAA found;
+};
+
+PathWalk walk = {{}, 0, nullptr, INVALID_HANDLE_VALUE, {}};
+
+OpenFolder* asOpen(size_t length) {
+    return reinterpret_cast<OpenFolder*>(length);
+}
+
+size_t lengthOf(OpenFolder* folder) {
+    return reinterpret_cast<size_t>(folder);
+}
+
+void endListing() {
+    if (walk.search != INVALID_HANDLE_VALUE) FindClose(walk.search);
+    walk.search = INVALID_HANDLE_VALUE;
+    walk.listed = nullptr;
+}
+
+// The system gives the current directory without its trailing backslash,
+// but for a root; it is answered in process.
+bool isAtExpected() {
+    char actual[MAX_PATH + 1];
+    DWORD length = GetCurrentDirectoryA(sizeof actual, actual);
+    size_t wanted = walk.length == 3 ? 3 : walk.length - 1;
+    return length == wanted && std::memcmp(actual, walk.expected, wanted) == 0;
+}
+
+// The identity of the folder `path` names from the current directory
+// (links followed), told apart by its index alone; zero where the system
+// cannot open a folder as a file (Windows 9x, which has no links either).
+void identify(const char* path, FolderIdentity& id) {
+    id = FolderIdentity{0, 0};
+    if (!ntWalkAvailable()) return;
+    HANDLE folder = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return;
+    if (!ntFolderIndex(folder, id.index)) id.index = 0;
+    CloseHandle(folder);
+}
+
+// The name a folder is entered by: its own where the path rules leave it
+// alone, else its short name where that is plain, else none.
+const char* enterName() {
+    if (isPlainWin32Name(walk.found.cFileName)) return walk.found.cFileName;
+    if (isPlainWin32Name(walk.found.cAlternateFileName)) return walk.found.cAlternateFileName;
+    return "";
+}
+
+void describe(FolderEntry& entry) {
+    const WIN32_FIND_DATAA& found = walk.found;
+    entry.name = found.cFileName;
+    entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+    entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const char* key = entry.isFolder ? enterName() : "";
+    entry.key = key;
+    entry.keySize = static_cast<uint32_t>(std::strlen(key));
+    // The listing gives no index: the walk needs one for every folder that
+    // may lie on its path, to tell a link that leads back up.
+    FolderIdentity id = {0, 0};
+    if (entry.keySize) identify(key, id);
+    entry.fileIndex = id.index;
+}
+
+}  // namespace
+
+OpenFolder* pathOpenRoot(const char* rootPath, FolderIdentity& id) {
+    endListing();
+    walk.length = 0;
+    if (std::strlen(rootPath) != 3 || !SetCurrentDirectoryA(rootPath)) return nullptr;
+    std::memcpy(walk.expected, rootPath, 4);
+    walk.length = 3;
+    identify(".", id);
+    return asOpen(walk.length);
+}
+
+// One step down from the current directory, within the limit Windows sets
+// for a current directory (Wine sets none, and a process that has been
+// deeper faults later), and checked: a step that lands elsewhere is undone.
+OpenFolder* pathOpenChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
+    endListing();
+    size_t length = lengthOf(parent);
+    if (keySize == 0 || length != walk.length || length + keySize + 2 > MAX_PATH) return nullptr;
+    char* name = walk.expected + length;
+    std::memcpy(name, key, keySize);
+    name[keySize] = 0;
+    if (!SetCurrentDirectoryA(name)) {
+        walk.expected[length] = 0;
+        return nullptr;
+    }
+    name[keySize] = '\\';
+    name[keySize + 1] = 0;
+    walk.length = length + keySize + 1;
+    if (!isAtExpected()) {
+        walk.length = length;
+        walk.expected[length] = 0;
+        // Back where it came from, or lost: nothing more opens (see closeFolder).
+        if (!SetCurrentDirectoryA(walk.expected) || !isAtExpected()) walk.length = 0;
+        return nullptr;
+    }
+    if (linkTarget) identify(".", *linkTarget);
+    return asOpen(walk.length);
+}
+
+bool pathNextEntry(OpenFolder* folder, FolderEntry& entry) {
+    if (walk.listed != folder) {
+        endListing();
+        if (lengthOf(folder) != walk.length) return false;
+        walk.listed = folder;
+        walk.search = FindFirstFileA("*.*", &walk.found);
+        if (walk.search == INVALID_HANDLE_VALUE) return false;
+    } else if (walk.search == INVALID_HANDLE_VALUE || !FindNextFileA(walk.search, &walk.found)) {
+        if (walk.search != INVALID_HANDLE_VALUE) FindClose(walk.search);
+        walk.search = INVALID_HANDLE_VALUE;
+        return false;
+    }
+    describe(entry);
+    return true;
+}
+
+// A root stays the current directory; any other folder is left by "..",
+// which must land in its parent.
+bool pathCloseFolder(OpenFolder* folder) {
+    endListing();
+    size_t length = lengthOf(folder);
+    if (length != walk.length) return false;
+    if (length == 3) return true;
+    do --length;
+    while (walk.expected[length - 1] != '\\');
+    walk.length = length;
+    walk.expected[length] = 0;
+    if (SetCurrentDirectoryA("..") && isAtExpected()) return true;
+    walk.length = 0;
+    return false;
+}
