@@ -68,11 +68,9 @@ void showNoSelection() {
     SendMessageA(folderList, LVM_SETSELECTIONMARK, 0, -1);
 }
 
-int windowLineHeight() {
-    HDC dc = GetDC(mainWindow);
+int lineHeightIn(HDC dc) {
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
-    ReleaseDC(mainWindow, dc);
     return metrics.tmHeight;
 }
 
@@ -226,7 +224,7 @@ TEST_F(PaneGdiTest, LegendEntrySwatchLabelAndCount) {
     const int x = 20, y = 30;
     const COLORREF text = GetSysColor(COLOR_BTNTEXT);
 
-    drawLegendEntry(canvas.dc(), x, y, paletteBlue, "The rest of folders", 600);
+    drawLegendEntry(canvas.dc(), computeLegendEntry(x, y, h), paletteBlue, "The rest of folders", 600);
     EXPECT_PIXEL(canvas, x + h, y + h / 2, blue);
     EXPECT_PIXEL(canvas, x, y, black);                      // outline, top-left
     EXPECT_PIXEL(canvas, x + 2 * h - 1, y + h - 1, black);  // outline, bottom-right
@@ -257,7 +255,7 @@ TEST_F(PaneGdiTest, ChartForAFolderRow) {
     EXPECT_PIXEL(canvas, 12, 212, GetSysColor(COLOR_BTNFACE));  // outside the disc
 
     // Legend at x 420: green, blue, white, three lines apart.
-    const int h = windowLineHeight();
+    const int h = lineHeightIn(canvas.dc());
     ChartLayout layout = computeChartLayout(clientHeight, h);
     ASSERT_EQ(layout.legendX, 420);
     const COLORREF swatches[3] = {green, blue, white};
@@ -284,10 +282,14 @@ const LegendCase legendCases[] = {
 
 TEST_F(PaneGdiTest, LegendTextsBesideTheirSwatches) {
     const char* labels[3] = {"The current folder", "The rest of folders", "Files"};
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(canvas.dc(), &metrics);
-    const int h = metrics.tmHeight;                // the text lines, in the paint's DC
-    const int entryStep = 3 * windowLineHeight();  // the entries, in the window's font
+    // A font other than the window's own: entries and lines both go by the
+    // paint's DC, measured once.
+    SelectObject(canvas.dc(), GetStockObject(DEFAULT_GUI_FONT));
+    const int h = lineHeightIn(canvas.dc());
+    HDC windowDc = GetDC(mainWindow);
+    ASSERT_NE(h, lineHeightIn(windowDc));
+    ReleaseDC(mainWindow, windowDc);
+    const int entryStep = 3 * h;
     const int legendX = 420, textX = legendX + 2 * h + 4;
     // Right of the swatches down to the pane's bottom: only legend text lies there.
     const int areaLeft = legendX + 2 * h;
@@ -304,6 +306,7 @@ TEST_F(PaneGdiTest, LegendTextsBesideTheirSwatches) {
         Canvas expected{clientWidth, clientHeight};
         ASSERT_TRUE(expected.ready());
         expected.fill(face);
+        SelectObject(expected.dc(), GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(expected.dc(), TRANSPARENT);
         SetTextColor(expected.dc(), GetSysColor(COLOR_BTNTEXT));
         for (int i = 0; i < 3; ++i) {
