@@ -1,0 +1,64 @@
+#include "pane/progress_gdi.h"
+
+#include "pane/byte_count_text.h"
+#include "pane/line_height.h"
+#include "pane/panel_gdi.h"
+#include "pane/panel_layout.h"
+#include "pane/progress_layout.h"
+#include "ui/client_split.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The path, cut in the middle where it is wider than the pane. Nothing
+// when there is no memory for it: the counts still show.
+void drawFolderPath(HDC dc, int x, int y, int maxWidth, const FolderNode* folder) {
+    size_t length = folderPathLength(folder);
+    // The path, then room for what is shown of it: head, "..." and tail.
+    char* text = static_cast<char*>(std::malloc(2 * length + 5));
+    if (!text) return;
+    writeFolderPath(folder, text);
+    int32_t widths[256];
+    if (!GetCharWidth32A(dc, 0, 255, reinterpret_cast<INT*>(widths))) std::memset(widths, 0, sizeof widths);
+    MiddleCut cut = cutInMiddle(text, length, widths, maxWidth);
+    char* shown = text + length + 1;
+    std::memcpy(shown, text, cut.headLength);
+    size_t shownLength = cut.headLength;
+    if (cut.cut) {
+        std::memcpy(shown + shownLength, "...", 3);
+        shownLength += 3;
+        std::memcpy(shown + shownLength, text + cut.tailStart, length - cut.tailStart);
+        shownLength += length - cut.tailStart;
+    }
+    TextOutA(dc, x, y, shown, static_cast<int>(shownLength));
+    std::free(text);
+}
+
+}  // namespace
+
+void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress& progress) {
+    RECT client;
+    GetClientRect(window, &client);
+    LONG paneTop = folderListHeight(client.bottom);
+    if (update.top < paneTop) update.top = paneTop;
+    if (update.bottom <= update.top) return;
+
+    // The panel's links are not on screen while the counts are.
+    linkHotSpotCount = 0;
+    FillRect(dc, &update, panelGroundBrush());
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    ProgressLayout layout = layoutProgress(client.right, client.bottom, lineHeightOf(dc));
+
+    static const char heading[] = "Reading the drive (Esc stops)";
+    TextOutA(dc, layout.x, layout.lineY[0], heading, sizeof heading - 1);
+    ByteCountText counts[3] = {formatCount(progress.folders, " folder(s)"),
+                               formatCount(progress.files, " file(s)"),
+                               formatByteCount(progress.bytes)};
+    for (int i = 0; i < 3; ++i)
+        TextOutA(dc, layout.x, layout.lineY[i + 1], counts[i].text, counts[i].length);
+    drawFolderPath(dc, layout.x, layout.lineY[4], layout.textWidth, progress.folder);
+}
