@@ -14,12 +14,16 @@
 
 namespace {
 
-// It may read a drive; the pump ends once the list shows the outcome.
+// Either may read a drive; the pump ends once the list shows the outcome.
 void openMarkedRow() {
     openSelectedRow(win32FileSystem(), messageBoxPrompt());
     endScanPump();
 }
 
+void readListedDriveAgain() {
+    readDriveOfListingAgain(win32FileSystem(), messageBoxPrompt());
+    endScanPump();
+}
 
 // The pane is repainted for whatever row is selected when WM_PAINT comes.
 void invalidateWindow(HWND window) {
@@ -54,6 +58,7 @@ void handleListNotification(HWND window, const NMHDR* header) {
     } else if (header->code == LVN_KEYDOWN) {
         const NMLVKEYDOWN* key = reinterpret_cast<const NMLVKEYDOWN*>(header);
         if (key->wVKey == VK_RETURN) openMarkedRow();
+        if (key->wVKey == VK_F5) readListedDriveAgain();
         // Before the list moves its selection; the repaint comes after it.
         invalidateWindow(window);
     } else if (header->code == NM_CLICK || header->code == NM_RCLICK) {
