@@ -8,47 +8,43 @@
 #include <cstdint>
 
 // A benchmark asks nobody: a missing drive is given up at once, and a walk
-// that ran out of memory is remembered so that its numbers are not trusted.
+// that could not go on to its end is remembered so that its numbers are not
+// trusted. The walk's progress reports cost only the counting here.
 struct BenchPrompt final : DrivePrompt {
     bool incomplete = false;
+    uint64_t progressReports = 0;
     bool askRetryMissingDrive() override { return false; }
     void tellScanIncomplete() override { incomplete = true; }
+    bool keepReading(const ScanProgress&) override {
+        ++progressReports;
+        return true;
+    }
 };
 
-// Counts the file entries the walk is handed, leaving everything to `inner`;
-// can refuse the folded steps or the listings from outside, so that the walk
-// falls back to the single steps and each saving is measured alone.
+// Counts the file entries the walk is handed, leaving everything to `inner`.
 class CountingFileSystem final : public FileSystem {
 public:
     explicit CountingFileSystem(FileSystem& fs) : inner(fs) {}
     uint64_t files = 0;
-    bool refuseFoldedSteps = false;
-    bool refuseListingsOf = false;
 
     uint32_t logicalDrives() override { return inner.logicalDrives(); }
     unsigned driveType(const char* rootPath) override { return inner.driveType(rootPath); }
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override {
         inner.readVolumeLabel(rootPath, label, size);
     }
-    bool changeFolder(const char* path) override { return inner.changeFolder(path); }
-    bool changeFolderAlong(const FolderWay& way) override {
-        return !refuseFoldedSteps && inner.changeFolderAlong(way);
+    OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) override { return inner.openRoot(rootPath, id); }
+    OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
+                          FolderIdentity* linkTarget) override {
+        return inner.openChild(parent, key, keySize, linkTarget);
     }
-    bool openListing(FolderEntry& entry) override { return count(inner.openListing(entry), entry); }
-    bool nextEntry(FolderEntry& entry) override { return count(inner.nextEntry(entry), entry); }
-    void closeListing() override { inner.closeListing(); }
-    bool openListingOf(const FolderWay& way, FolderEntry& entry) override {
-        return !refuseListingsOf && count(inner.openListingOf(way, entry), entry);
-    }
-    bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override {
-        return inner.identifyFolder(name, levelsUp, id);
-    }
-
-private:
-    bool count(bool listed, const FolderEntry& entry) {
+    bool nextEntry(OpenFolder* folder, FolderEntry& entry) override {
+        bool listed = inner.nextEntry(folder, entry);
         if (listed && !entry.isFolder) ++files;
         return listed;
     }
+    bool closeFolder(OpenFolder* folder) override { return inner.closeFolder(folder); }
+
+private:
     FileSystem& inner;
 };
 

@@ -27,8 +27,8 @@ unsigned nextRandom(unsigned& state) {
 // A folder with a ".." node and `count` subfolders named like random words,
 // in the random order a listing might give.
 FolderNode* makeFolder(int count, unsigned seed) {
-    FolderNode* folder = newNamedNode("bench", nullptr);
-    FolderNode* up = newNamedNode("..", nullptr);
+    FolderNode* folder = newNamedNode(nullptr, "bench");
+    FolderNode* up = newNamedNode(nullptr, "..");
     if (!folder || !up) return nullptr;
     up->parent = folder;
     folder->firstChild = up;
@@ -38,7 +38,7 @@ FolderNode* makeFolder(int count, unsigned seed) {
         name[0] = 0;
         int parts = 2 + static_cast<int>(nextRandom(seed) % 4);
         for (int k = 0; k < parts; ++k) std::strcat(name, syllables[nextRandom(seed) % syllableCount]);
-        FolderNode* child = newNamedNode(name, nullptr);
+        FolderNode* child = newNamedNode(nullptr, name);
         if (!child) return nullptr;
         child->parent = folder;
         *tail = child;

@@ -1,7 +1,7 @@
 // A POSIX folder seen the way the walk sees a Windows drive: one drive letter
-// shows one folder; ".." goes back along the way the walk came (as on
-// Windows, not to a link target's physical parent); every folder but the
-// drive's root lists "." and ".." first. For native tests and benchmarks only.
+// shows one folder; every folder but the drive's root lists "." and ".."
+// first. Each open folder is a descriptor, each subfolder opened from its
+// parent's. For native tests and benchmarks only.
 #pragma once
 
 #include "tree/file_system.h"
@@ -9,15 +9,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 class PosixFileSystem final : public FileSystem {
 public:
     enum : unsigned { driveTypeFixed = 3 };
 
     // Drive `letter` ('A' to 'Z') shows `folder`. Raises the open-file limit
-    // to its hard maximum: the walk keeps a descriptor per level while it
-    // can, and past the limit reopens the levels it had to close.
+    // to its hard maximum: the walk holds a descriptor per level of its path.
     PosixFileSystem(char letter, const char* folder, unsigned type = driveTypeFixed);
     ~PosixFileSystem();
     PosixFileSystem(const PosixFileSystem&) = delete;
@@ -26,50 +24,26 @@ public:
     uint32_t logicalDrives() override;
     unsigned driveType(const char* rootPath) override;
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override;
-    bool changeFolder(const char* path) override;
-    bool changeFolderAlong(const FolderWay& way) override;
-    bool openListing(FolderEntry& entry) override;
-    bool nextEntry(FolderEntry& entry) override;
-    void closeListing() override;
-    // Not done here: the listing reads through the current folder's descriptor.
-    bool openListingOf(const FolderWay&, FolderEntry&) override { return false; }
-    bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
+    OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) override;
+    OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
+                          FolderIdentity* linkTarget) override;
+    bool nextEntry(OpenFolder* folder, FolderEntry& entry) override;
+    bool closeFolder(OpenFolder* folder) override;
 
 private:
-    struct Level {
-        int fd;             // -1 while closed for want of descriptors
-        bool readBefore;    // its offset has moved: rewind before listing again
-        size_t nameEnd;     // where its name ends in `trail`, past the '/'
-        FolderIdentity id;  // kept when closed
-    };
-
     bool isOwnRootPath(const char* path) const;
-    bool enterRoot();
-    bool stepUp();
-    bool stepDown(const char* name);
-    int openMakingRoom(int dirFd, const char* name);
-    bool closeOldestLevels();
-    void closeLevel(Level& level);
-    bool reopenParent();
-    bool reopenUpTo(size_t target);
-    void leaveAll();
-    bool refill();
-    bool describe(const char* name, unsigned char type, FolderEntry& entry);
+    OpenFolder* open(int fd, bool isRoot);
+    bool refill(int fd);
+    bool describe(int dirFd, const char* name, unsigned char type, uint64_t inode, FolderEntry& entry);
 
     char letter;
     std::string folder;
     unsigned type;
 
-    std::vector<Level> levels;  // the drive's root first, the current folder last
-    // Levels 1 to lowestOpen - 1 are closed, the root and all above them open.
-    size_t lowestOpen = 1;
-    size_t reopenBatch = 1;  // how many closed levels to reopen at once
-    std::string trail;       // the names of the levels below the root, each followed by '/'
-
-    // The one listing: "." and ".." made up first, then the folder's records.
+    // The one listing read at a time: "." and ".." made up first, then the
+    // folder's records.
     char* buffer;
-    bool listing = false;
-    int dotsLeft = 0;
     size_t filled = 0;
     size_t position = 0;
+    char nameBuffer[256];  // a key made back into a name for openat
 };

@@ -1,7 +1,6 @@
 #include "tree/folder_node.h"
 
 #include "tree/node_arena.h"
-#include "tree/scan_marks.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +27,6 @@ struct DriveTree {
 
 const int driveTreeSlots = 32;
 DriveTree driveTrees[driveTreeSlots];
-NodeArena* growingArena = nullptr;  // set by buildTreeOf
 #ifdef QUORVEL_TEST_HOOKS
 long allocationsLeft = -1;
 #endif
@@ -51,7 +49,6 @@ DriveTree* treeOf(const FolderNode* drive) {
 void releaseTreeOf(const FolderNode* drive) {
     DriveTree* tree = treeOf(drive);
     if (!tree) return;
-    if (growingArena == &tree->arena) growingArena = nullptr;
     releaseArena(tree->arena);
     tree->drive = nullptr;
 }
@@ -127,14 +124,28 @@ void failTreeAllocationsAfter(long allowed) {
 }
 #endif
 
-void buildTreeOf(const FolderNode* drive) {
-    growingArena = nullptr;
-    if (!drive) return;
+NodeArena* claimArenaOf(const FolderNode* drive) {
     DriveTree* tree = treeOf(drive);
     if (!tree) tree = treeOf(nullptr);
-    if (!tree) return;  // every slot taken: the nodes come from the heap
+    if (!tree) return nullptr;
     tree->drive = drive;
-    growingArena = &tree->arena;
+    return &tree->arena;
+}
+
+void replaceTreeOf(FolderNode* drive, FolderNode* firstChild, NodeArena* arena) {
+    DriveTree* own = treeOf(drive);
+    NodeArena kept = arena ? *arena : NodeArena{};
+    if (arena) *arena = NodeArena{};
+    if (drive->firstChild) {
+        releaseChain(drive->firstChild);
+    } else if (own && &own->arena != arena) {
+        releaseTreeOf(drive);
+    }
+    drive->firstChild = firstChild;
+    if (!kept.blocks) return;
+    // The slot the old tree gave back, or the one the new tree was carved in.
+    NodeArena* slot = claimArenaOf(drive);
+    if (slot) *slot = kept;
 }
 
 FolderNode* newFolderNode() {
@@ -142,24 +153,19 @@ FolderNode* newFolderNode() {
     return makeNode(nullptr, 0, text);
 }
 
-FolderNode* newNamedNode(const char* name, const char* enterName) {
+FolderNode* newNamedNode(NodeArena* arena, const char* name) {
     size_t nameSize = std::strlen(name) + 1;
-    size_t enterSize = enterName ? std::strlen(enterName) + 1 : 0;
     char* text;
-    FolderNode* node = makeNode(growingArena, nameSize + enterSize, text);
+    FolderNode* node = makeNode(arena, nameSize, text);
     if (!node) return nullptr;
     std::memcpy(text, name, nameSize);
-    if (enterName) {
-        std::memcpy(text + nameSize, enterName, enterSize);
-        node->scanMarks |= scanMarkEnterName;
-    }
     node->name = text;
     return node;
 }
 
-FolderNode* newDotDotNode(FolderNode* parent) {
+FolderNode* newDotDotNode(NodeArena* arena, FolderNode* parent) {
     char* text;
-    FolderNode* node = makeNode(growingArena ? growingArena : arenaOf(parent), 0, text);
+    FolderNode* node = makeNode(arena, 0, text);
     if (!node) return nullptr;
     node->name = dotDotText;
     node->parent = parent;
@@ -170,17 +176,11 @@ FolderNode* ensureUpNode(FolderNode* folder) {
     for (FolderNode* child = folder->firstChild; child; child = child->next) {
         if (isDotDot(child)) return child;
     }
-    FolderNode* up = newDotDotNode(folder);
+    FolderNode* up = newDotDotNode(arenaOf(folder), folder);
     if (!up) return nullptr;
     up->next = folder->firstChild;
     folder->firstChild = up;
     return up;
-}
-
-const char* enterNameOf(const FolderNode* node) {
-    if (node->scanMarks & scanMarkEnterName)
-        return node->name + std::strlen(node->name) + 1;
-    return node->name;
 }
 
 bool isDotDot(const FolderNode* node) {

@@ -27,37 +27,40 @@ extern const char dotDotText[];
 // The pseudo-root whose children are the drives; set by enumerateDrives.
 extern FolderNode* rootNode;
 
-// Makes the nodes that newNamedNode and newDotDotNode make from now on
-// belong to `drive`'s tree: they and their names are carved from the
-// drive's own arena, which goes whole when that tree is released. Null:
-// each later node is a heap block of its own again.
-void buildTreeOf(const FolderNode* drive);
+struct NodeArena;
+
+// The arena that `drive`'s tree is carved from, claimed for the drive if it
+// has none yet. Null when every slot is taken: nodes are then heap blocks of
+// their own.
+NodeArena* claimArenaOf(const FolderNode* drive);
+
+// Makes `firstChild` and everything after and below it `drive`'s tree, in
+// place of the tree it had (which goes, nodes, names and arena). The new
+// nodes were carved from `arena` (or the heap, when it is null), which the
+// drive takes over: it must be the one claimArenaOf gave, or a fresh one
+// while the drive's own still holds the old tree.
+void replaceTreeOf(FolderNode* drive, FolderNode* firstChild, NodeArena* arena);
 
 // A node with the defaults: shared empty name, no links, zero counters; a
 // heap block of its own (the pseudo-root and the drives). Null when the heap
 // is exhausted.
 FolderNode* newFolderNode();
 
-// A node whose name is a private copy of `name`, kept in the node's own
-// block or beside it in the arena. `enterName`, when not null, is kept right
-// behind it: the name the walk uses to enter the folder when the listed name
-// cannot be used. Null when memory is exhausted.
-FolderNode* newNamedNode(const char* name, const char* enterName);
+// A node whose name is a private copy of `name`, both carved from `arena`,
+// or one heap block when it is null. Null when memory is exhausted.
+FolderNode* newNamedNode(NodeArena* arena, const char* name);
 
 // A ".." node in front of, or among, `parent`'s children: the shared ".."
-// text, so that it costs no more than the record; from the arena of
-// `parent`'s tree when it has one. Not linked into the chain yet. Null when
+// text, so that it costs no more than the record; carved from `arena`, or
+// a heap block when it is null. Not linked into the chain yet. Null when
 // memory is exhausted.
-FolderNode* newDotDotNode(FolderNode* parent);
+FolderNode* newDotDotNode(NodeArena* arena, FolderNode* parent);
 
 // The ".." node among `folder`'s children. A folder the walk could not enter
 // or list has none, nor does one whose listing left ".." out: it gets one in
 // front, as an opened drive has, so that every listing below the drives has
 // its way back up. Null when there is no memory for it.
 FolderNode* ensureUpNode(FolderNode* folder);
-
-// The name to enter the folder by: the listed name, or the kept enter name.
-const char* enterNameOf(const FolderNode* node);
 
 bool isDotDot(const FolderNode* node);
 

@@ -1,8 +1,28 @@
+// The walk holds every folder on its path open and opens each subfolder
+// from its open parent, so no path is ever spelled out: any depth, any name.
+//
+// A worked example. The drive Q: holds the file r (5 bytes) and the folders
+// a (with a1, and a file of 7 bytes) and b:
+//
+//   open the root        levels: [Q:]        listing: r, a, b  -> Q: files 5
+//                        nodes:  Q: -> "..", a, b (the drive's own ".." first)
+//   open a from Q:       levels: [Q:, a]     listing: ., .., a1, f -> a files 7
+//   open a1 from a       levels: [Q:, a, a1] listing: ., ..
+//   a1 done: close it    levels: [Q:, a]
+//   a done: close it     levels: [Q:]
+//   open b from Q:       levels: [Q:, b]     ...
+//
+// A folder's whole listing is read before any subfolder of it is opened:
+// its nodes are made in the listing's order, and what the file system needs
+// to open each subfolder again (its key: a wide name, a file ID) is kept on
+// a stack of keys only until the folder is done. Totals are a pass of their
+// own at the end.
 #include "tree/scan.h"
 
 #include "tree/drive_prompt.h"
 #include "tree/file_system.h"
 #include "tree/folder_node.h"
+#include "tree/node_arena.h"
 #include "tree/scan_marks.h"
 
 #include <cstdlib>
@@ -10,274 +30,258 @@
 
 namespace {
 
-// Identities of the folders on the walk's path, from the drive's root down,
-// found only when a directory link has to be checked against them: most
-// drives have no links and never pay for it.
-struct PathIdentities {
-    FolderIdentity* ids = nullptr;
-    int capacity = 0;
-    int known = 0;  // ids[0 .. known-1] belong to the current path
+// How a walk ended.
+enum class Ending {
+    complete,
+    incomplete,  // the heap ran out, or the disk lost its place: what was read stays
+    stopped,     // the user asked: nothing of it is kept
+};
 
-    ~PathIdentities() { std::free(ids); }
+// A byte stack that grows on the heap: the keys of the subfolders of every
+// folder on the walk's path, each behind a header.
+struct KeyStack {
+    char* bytes = nullptr;
+    size_t size = 0;
+    size_t capacity = 0;
 
-    void entered(int depth) {
-        if (known > depth) known = depth;
-    }
+    ~KeyStack() { std::free(bytes); }
 
-    bool reserve(int count) {
-        if (count <= capacity) return true;
-        int wanted = capacity ? capacity * 2 : 64;
-        while (wanted < count) wanted *= 2;
-        void* grown = std::realloc(ids, sizeof(FolderIdentity) * wanted);
-        if (!grown) return false;
-        ids = static_cast<FolderIdentity*>(grown);
-        capacity = wanted;
+    bool push(const void* data, size_t length) {
+        if (size + length > capacity) {
+            size_t wanted = capacity ? capacity * 2 : 4096;
+            while (wanted < size + length) wanted *= 2;
+            void* grown = std::realloc(bytes, wanted);
+            if (!grown) return false;
+            bytes = static_cast<char*>(grown);
+            capacity = wanted;
+        }
+        std::memcpy(bytes + size, data, length);
+        size += length;
         return true;
     }
 };
 
-bool sameFolder(const FolderIdentity& a, const FolderIdentity& b) {
-    return a.volume == b.volume && a.index == b.index;
-}
-
-// A link may be entered only when it leads to no folder on the path from the
-// drive's root to the current directory (at `depth`); otherwise the walk
-// would go round the loop again and again. Unknown means no.
-bool linkLeadsOutsidePath(FileSystem& fs, const FolderNode* link, int depth, PathIdentities& path) {
-    FolderIdentity target;
-    if (!fs.identifyFolder(enterNameOf(link), 0, target)) return false;
-    if (!path.reserve(depth + 1)) return false;
-    for (; path.known <= depth; ++path.known) {
-        if (!fs.identifyFolder(nullptr, depth - path.known, path.ids[path.known])) return false;
-    }
-    for (int k = 0; k <= depth; ++k) {
-        if (sameFolder(path.ids[k], target)) return false;
-    }
-    return true;
-}
-
-// What became of a folder the walk came to.
-enum class Visit {
-    notEntered,
-    entered,      // current now, not listed yet
-    listedInside, // current now and listed
-    listedLeaf,   // listed from outside, holds no folder to enter
-    listedAhead,  // listed from outside, not current: the folders below are listed from outside too
-    stop,         // a step up, or into a folder listed from outside, failed: the walk ends where it is
-    outOfMemory,  // the walk ends inside the folder
+// What is kept of a subfolder's entry until the walk comes to it.
+struct KeyHeader {
+    uint64_t fileIndex;
+    uint32_t keySize;
+    uint8_t isLink;
 };
 
-// Adds the entry's node behind `*tail`; false when the heap ran out.
-bool appendChild(FolderNode* folder, FolderNode**& tail, const FolderEntry& entry) {
-    // Every listed folder has a ".." entry: it shares the one ".." text.
-    FolderNode* child = std::strcmp(entry.name, "..") == 0 ? newDotDotNode(folder)
-                                                           : newNamedNode(entry.name, entry.enterName);
-    if (!child) return false;
-    child->parent = folder;
-    if (entry.isLink) child->scanMarks |= scanMarkLink;
-    *tail = child;
-    tail = &child->next;
-    return true;
-}
+// One folder of the walk's path.
+struct Level {
+    OpenFolder* folder;
+    FolderNode* node;
+    FolderNode* nextChild;  // the next child to come to
+    FolderIdentity id;      // where it is, for the loop guard
+    size_t keysStart;       // its subfolders' keys, from here to the next level's
+    size_t nextKey;         // the key of the next child that has one
+};
 
-// The most folder names a way from the current directory goes down by to
-// list a folder. A folder listed from outside is entered as far as the tree
-// is concerned, but made current only when the folders below it could not
-// be listed from where the walk stands; each name more saves steps, each
-// makes every call on the way resolve a longer path.
-const int longestWayDown = 3;
-
-// Where the walk is, the steps up it owes and the folders it has listed
-// without making them current. Under Wine every change of the current
-// directory costs two trips to the server, so a step up is taken only when
-// the next step needs it, folded with that step into one; and a folder is
-// listed from outside, made current only when the walk could not reach the
-// folders below it otherwise. Every folder still ends entered or not, listed
-// or not, as if each step were taken alone.
-struct Walker {
-    explicit Walker(FileSystem& system) : fs(system) {}
-
+struct Walk {
     FileSystem& fs;
-    PathIdentities path;
-    int depth = 0;  // of the folder whose listing the walk is in, below the drive's root
-    int owed = 0;   // the current directory is this many levels below a folder on its path,
-    int ahead = 0;  // which that folder lies this many levels below, listed from outside
-    const char* names[longestWayDown];
+    DrivePrompt& prompt;
+    NodeArena* arena;
+    FolderIdentity rootId{};
+    Level* levels = nullptr;
+    int depth = 0;  // levels in use
+    int capacity = 0;
+    KeyStack keys;
+    ScanProgress progress{};
+    bool lost = false;  // the disk cannot open anything more below the root
 
-    // The way from the current directory to `child` of `folder`, the folder
-    // whose listing the walk is in, or to `folder` itself when `child` is null.
-    FolderWay wayTo(const FolderNode* folder, const FolderNode* child) {
-        int count = ahead + (child ? 1 : 0);
-        int i = count;
-        if (child) names[--i] = enterNameOf(child);
-        for (; i > 0; folder = folder->parent) names[--i] = enterNameOf(folder);
-        return FolderWay{owed, count, names};
+    Walk(FileSystem& system, DrivePrompt& user, NodeArena* nodes) : fs(system), prompt(user), arena(nodes) {}
+
+    ~Walk() {
+        while (depth > 0) leave();
+        std::free(levels);
     }
 
-    // Makes `child` of `folder` current, or `folder` itself when `child` is
-    // null: in one step when the system takes it so, else step by step.
-    // `stop` when a step up or into a folder already listed fails: the walk
-    // ends there.
-    Visit moveTo(const FolderNode* folder, const FolderNode* child) {
-        FolderWay way = wayTo(folder, child);
-        if (way.levelsUp + way.count > 1 && fs.changeFolderAlong(way)) {
-            owed = ahead = 0;
-            return Visit::entered;
+    bool push(OpenFolder* folder, FolderNode* node, const FolderIdentity& id) {
+        if (depth == capacity) {
+            int wanted = capacity ? capacity * 2 : 64;
+            void* grown = std::realloc(levels, sizeof(Level) * wanted);
+            if (!grown) return false;
+            levels = static_cast<Level*>(grown);
+            capacity = wanted;
         }
-        for (; owed > 0; --owed) {
-            if (!fs.changeFolder("..")) return Visit::stop;
-        }
-        for (int i = 0; ahead > 0; ++i, --ahead) {
-            if (!fs.changeFolder(way.names[i])) return Visit::stop;
-        }
-        if (!child) return Visit::entered;
-        return fs.changeFolder(way.names[way.count - 1]) ? Visit::entered : Visit::notEntered;
+        levels[depth++] = Level{folder, node, nullptr, id, keys.size, keys.size};
+        return true;
     }
 
-    bool settle(const FolderNode* folder) { return moveTo(folder, nullptr) != Visit::stop; }
-    Visit step(const FolderNode* node) { return moveTo(node->parent, node); }
-
-    Visit visit(FolderNode* node) {
-        if (isDotDot(node)) return Visit::notEntered;
-        if (node->scanMarks & scanMarkLink) {
-            // Checked against the path from inside the parent.
-            if (!settle(node->parent)) return Visit::stop;
-            if (!linkLeadsOutsidePath(fs, node, depth, path)) return Visit::notEntered;
-            return fs.changeFolder(enterNameOf(node)) ? Visit::entered : Visit::notEntered;
-        }
-        FolderEntry entry;
-        if (!fs.openListingOf(wayTo(node->parent, node), entry)) return step(node);
-        Visit read = readFromOutside(node, entry);
-        fs.closeListing();
-        return read;
+    // Closes the innermost folder and forgets its subfolders' keys.
+    void leave() {
+        Level& level = levels[--depth];
+        if (!fs.closeFolder(level.folder)) lost = true;
+        keys.size = level.keysStart;
     }
 
-    // Reads the listing opened from outside into `node`, nodes made in the
-    // listing's order as from inside. A ".." entry before any folder waits
-    // until the folder is known to be entered; at the first folder to go on
-    // into, the walk steps in, before the node is made, unless the folders
-    // below can be listed from where it stands.
-    Visit readFromOutside(FolderNode* node, FolderEntry& entry) {
+    // Adds a node for the folder entry behind `*tail`, its key kept; false
+    // when the heap ran out.
+    bool appendChild(FolderNode* folder, FolderNode**& tail, const FolderEntry& entry) {
+        // Every listed folder has a ".." entry: it shares the one ".." text.
+        bool up = std::strcmp(entry.name, "..") == 0;
+        FolderNode* child = up ? newDotDotNode(arena, folder) : newNamedNode(arena, entry.name);
+        if (!child) return false;
+        child->parent = folder;
+        if (entry.isLink) child->scanMarks |= scanMarkLink;
+        *tail = child;
+        tail = &child->next;
+        if (up) return true;
+        KeyHeader header{entry.fileIndex, entry.keySize, entry.isLink};
+        return keys.push(&header, sizeof header) && keys.push(entry.key, entry.keySize);
+    }
+
+    // Reads the innermost folder's listing into its node: one child per
+    // folder entry but ".", the file sizes into filesBytes, the children's
+    // parent `parent`. False when the heap ran out; what was read stays.
+    bool list(FolderNode* parent) {
+        Level& level = levels[depth - 1];
+        FolderNode* node = level.node;
         FolderNode** tail = &node->firstChild;
-        WaitingDotDot dotDot;
-        Visit visit = Visit::listedLeaf;
-        do {
+        while (*tail) tail = &(*tail)->next;
+        FolderEntry entry;
+        while (fs.nextEntry(level.folder, entry)) {
             if (!entry.isFolder) {
                 node->filesBytes += entry.size;
+                ++progress.files;
+                progress.bytes += entry.size;
                 continue;
             }
             if (std::strcmp(entry.name, ".") == 0) continue;
-            if (visit == Visit::listedLeaf) {
-                if (std::strcmp(entry.name, "..") == 0) {
-                    dotDot = WaitingDotDot{true, node->filesBytes};
-                    continue;
-                }
-                if (ahead + 2 <= longestWayDown) {
-                    visit = Visit::listedAhead;
-                } else {
-                    visit = step(node);
-                    if (visit != Visit::entered) break;
-                    visit = Visit::listedInside;
-                }
-                if (!dotDot.append(node, tail)) return outOfMemoryIn(node, visit);
-            }
-            if (!appendChild(node, tail, entry)) return outOfMemoryIn(node, visit);
-        } while (fs.nextEntry(entry));
-        if (visit == Visit::notEntered || visit == Visit::stop) {
-            node->filesBytes = 0;
-            return visit;
+            if (!appendChild(parent, tail, entry)) return false;
         }
-        if (visit == Visit::listedLeaf && !dotDot.append(node, tail)) return outOfMemoryIn(node, visit);
-        return visit;
+        // The levels may have moved with the keys: read it anew.
+        Level& listed = levels[depth - 1];
+        listed.nextChild = node->firstChild;
+        ++progress.folders;
+        progress.folder = node;
+        return true;
     }
 
-    // The walk ends inside the folder, as after listing it there.
-    Visit outOfMemoryIn(const FolderNode* node, Visit visit) {
-        if (visit != Visit::listedInside) step(node);
-        return Visit::outOfMemory;
+    // The next child of the innermost folder that has a key, and that key.
+    FolderNode* nextKeyed(KeyHeader& header, const char*& key) {
+        Level& level = levels[depth - 1];
+        while (FolderNode* child = level.nextChild) {
+            level.nextChild = child->next;
+            if (isDotDot(child)) continue;
+            std::memcpy(&header, keys.bytes + level.nextKey, sizeof header);
+            key = keys.bytes + level.nextKey + sizeof header;
+            level.nextKey += sizeof header + header.keySize;
+            return child;
+        }
+        return nullptr;
     }
 
-    // A level of the walk done: the folder it was in is its parent.
-    void climb() {
-        --depth;
-        if (ahead > 0) {
-            --ahead;
-        } else {
-            ++owed;
+    // A link may be followed only when it leads to no folder on the path:
+    // otherwise the walk would go round the loop again and again. A folder
+    // whose index is not known matches nothing.
+    bool isOnPath(const FolderIdentity& id) const {
+        if (id.index == 0) return false;
+        for (int k = 0; k < depth; ++k) {
+            if (sameFolder(levels[k].id, id)) return true;
         }
+        return false;
     }
 
-    struct WaitingDotDot {
-        bool listed = false;
-        uint64_t filesBytesBefore = 0;
+    enum class Entry { entered, notEntered, outOfMemory };
 
-        // False when the heap ran out; the listing from inside would have
-        // stopped at the ".." entry, and so do the folder's byte counts.
-        bool append(FolderNode* node, FolderNode**& tail) const {
-            if (!listed) return true;
-            FolderEntry entry{dotDotText, nullptr, 0, true, false};
-            if (appendChild(node, tail, entry)) return true;
-            node->filesBytes = filesBytesBefore;
-            return false;
-        }
-    };
-};
+    // Opens `child` of the innermost folder and makes it the innermost.
+    Entry enter(FolderNode* child, const KeyHeader& header, const char* key) {
+        Level& level = levels[depth - 1];
+        FolderIdentity id{rootId.volume, header.fileIndex};
+        OpenFolder* folder = fs.openChild(level.folder, key, header.keySize, header.isLink ? &id : nullptr);
+        if (!folder) return Entry::notEntered;
+        bool loops = header.isLink && isOnPath(id);
+        if (!loops && push(folder, child, id)) return Entry::entered;
+        if (!fs.closeFolder(folder)) lost = true;
+        return loops ? Entry::notEntered : Entry::outOfMemory;
+    }
 
-// Depth-first from the drive's own ".." node, with the root folder current.
-// Ends when every folder is done, a step up fails, or the heap runs out;
-// false only for the last.
-bool walkDrive(FileSystem& fs, FolderNode* start) {
-    Walker walk(fs);
-    FolderNode* node = start;
-    for (;;) {
-        Visit visit = walk.visit(node);
-        if (visit == Visit::stop) return true;
-        if (visit == Visit::outOfMemory) return false;
-        if (visit == Visit::entered || visit == Visit::listedInside || visit == Visit::listedAhead) {
-            ++walk.depth;
-            walk.path.entered(walk.depth);
-            if (visit == Visit::listedAhead) ++walk.ahead;
-            if (visit == Visit::entered && !listFolder(fs, node)) return false;
-            if (node->firstChild) {
-                node = node->firstChild;
+    // Depth-first below the root, which is open and listed at level 0.
+    Ending run() {
+        if (!prompt.keepReading(progress)) return Ending::stopped;
+        while (depth > 0) {
+            if (lost) return Ending::incomplete;
+            KeyHeader header;
+            const char* key;
+            FolderNode* child = nextKeyed(header, key);
+            if (!child) {
+                leave();
                 continue;
             }
-            walk.climb();
+            Entry entry = enter(child, header, key);
+            if (entry == Entry::outOfMemory) return Ending::incomplete;
+            if (entry == Entry::notEntered) continue;
+            if (!list(child)) return Ending::incomplete;
+            if (!prompt.keepReading(progress)) return Ending::stopped;
         }
-        while (!node->next) {
-            FolderNode* parent = node->parent;
-            if (parent->isDrive) {
-                walk.settle(parent);
-                return true;
-            }
-            walk.climb();
-            node = parent;
-        }
-        node = node->next;
+        return lost ? Ending::incomplete : Ending::complete;
     }
+};
+
+// Opens the drive's root, asking the user while it is missing; null when
+// the user gives up.
+OpenFolder* openRootAsking(FileSystem& fs, DrivePrompt& prompt, const FolderNode* drive, FolderIdentity& id) {
+    for (;;) {
+        OpenFolder* root = fs.openRoot(drive->rootPath, id);
+        if (root || !prompt.askRetryMissingDrive()) return root;
+    }
+}
+
+// Reads the drive's tree beside the one it has and, unless the user stops
+// the walk, puts it in that one's place with its totals. False when the
+// root is missing and given up, or the walk was stopped: the drive is then
+// as it was.
+bool readDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
+    FolderIdentity rootId;
+    OpenFolder* root = openRootAsking(fs, prompt, drive, rootId);
+    if (!root) return false;
+
+    // A drive without a tree carves the new one from its own arena; one
+    // with a tree from a new arena, taken over when the old tree goes.
+    NodeArena* own = claimArenaOf(drive);
+    NodeArena fresh;
+    NodeArena* arena = own && drive->firstChild ? &fresh : own;
+
+    // The new tree hangs from a stand-in until it is whole: the drive keeps
+    // its old tree and counters meanwhile, and they stay if the user stops.
+    FolderNode standIn = *drive;
+    standIn.firstChild = nullptr;
+    standIn.filesBytes = 0;
+    standIn.subfoldersBytes = 0;
+
+    Ending ending = Ending::incomplete;
+    {
+        Walk walk(fs, prompt, arena);
+        walk.rootId = rootId;
+        if (!walk.push(root, &standIn, rootId)) {
+            fs.closeFolder(root);
+        } else if ((standIn.firstChild = newDotDotNode(arena, drive))) {
+            // The drive's own way back up, in front of what its root lists.
+            if (walk.list(drive)) ending = walk.run();
+        }
+    }
+
+    if (ending == Ending::stopped) {
+        if (standIn.firstChild) releaseChain(standIn.firstChild);
+        if (arena) releaseArena(*arena);
+        return false;
+    }
+    // The drive's type is asked after the root's listing, as the medium is there.
+    bool removable = fs.driveType(drive->rootPath) == driveTypeRemovable;
+    replaceTreeOf(drive, standIn.firstChild, arena);
+    drive->filesBytes = standIn.filesBytes;
+    drive->subfoldersBytes = 0;
+    rollUpTotals(drive);
+    // A fixed drive is read once per run; one read only in part, or a
+    // removable one, is read anew at the next opening.
+    drive->scanned = ending == Ending::complete && !removable;
+    if (ending == Ending::incomplete) prompt.tellScanIncomplete();
+    return true;
 }
 
 }  // namespace
-
-bool listFolder(FileSystem& fs, FolderNode* folder) {
-    FolderEntry entry;
-    if (!fs.openListing(entry)) return true;
-    FolderNode** tail = &folder->firstChild;
-    bool memoryLeft = true;
-    do {
-        if (!entry.isFolder) {
-            folder->filesBytes += entry.size;
-            continue;
-        }
-        if (std::strcmp(entry.name, ".") == 0) continue;
-        if (!appendChild(folder, tail, entry)) {
-            memoryLeft = false;
-            break;
-        }
-    } while (fs.nextEntry(entry));
-    fs.closeListing();
-    return memoryLeft;
-}
 
 void rollUpTotals(FolderNode* drive) {
     FolderNode* node = drive->firstChild;
@@ -294,36 +298,11 @@ void rollUpTotals(FolderNode* drive) {
     }
 }
 
-bool openDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* node) {
-    if (!node->isDrive || node->scanned) return true;
-    while (!fs.changeFolder(node->rootPath)) {
-        if (!prompt.askRetryMissingDrive()) return false;
-    }
-    if (node->firstChild) {
-        releaseChain(node->firstChild);
-        node->firstChild = nullptr;
-    }
-    node->filesBytes = 0;
-    node->subfoldersBytes = 0;
-    buildTreeOf(node);
-    bool complete = listFolder(fs, node);
-    // Set before the walk: a fixed drive is never walked twice in a run.
-    if (fs.driveType(node->rootPath) != driveTypeRemovable) node->scanned = 1;
-    FolderNode* up = newDotDotNode(node);
-    if (up) {
-        up->next = node->firstChild;
-        node->firstChild = up;
-        if (complete) complete = walkDrive(fs, up);
-    } else {
-        complete = false;
-    }
-    buildTreeOf(nullptr);
-    rollUpTotals(node);
-    if (!complete) {
-        // Totals that look whole but are not would mislead; reading the
-        // drive again later may find the memory it needs.
-        node->scanned = 0;
-        prompt.tellScanIncomplete();
-    }
-    return true;
+bool openDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
+    if (!drive->isDrive || drive->scanned) return true;
+    return readDrive(fs, prompt, drive);
+}
+
+bool readDriveAgain(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
+    return drive->isDrive && readDrive(fs, prompt, drive);
 }

@@ -4,6 +4,5 @@
 #include <cstdint>
 
 enum ScanMark : uint8_t {
-    scanMarkLink = 1,       // listed as a directory link: guarded against loops
-    scanMarkEnterName = 2,  // entered by the name kept behind `name`
+    scanMarkLink = 1,  // listed as a directory link: guarded against loops
 };

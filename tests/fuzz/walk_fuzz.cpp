@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFileSystem fs;
     buildRandomDisk(fs, 'R', 2 + pick(200), pick);
     long allocations = pick(4) == 0 ? static_cast<long>(pick(400)) : -1;
-    std::string difference = walkDifference(fs, 'R', allocations);
+    int stopAfter = pick(4) == 0 ? static_cast<int>(pick(100)) : -1;
+    std::string difference = walkDifference(fs, 'R', allocations, stopAfter);
     if (!difference.empty()) {
         std::fprintf(stderr, "walks differ: %s\n", difference.c_str());
         std::abort();

@@ -2,6 +2,7 @@
 
 #include "tree/file_system.h"
 #include "tree/folder_node.h"
+#include "tree/node_arena.h"
 #include "tree/scan.h"
 #include "tree/scan_marks.h"
 
@@ -11,47 +12,65 @@
 
 namespace {
 
-// Identities of the current path, read afresh for every link.
-bool linkLeadsOutsidePath(FileSystem& fs, const FolderNode* link, int depth) {
-    FolderIdentity target;
-    if (!fs.identifyFolder(enterNameOf(link), 0, target)) return false;
-    for (int up = depth; up >= 0; --up) {
-        FolderIdentity ancestor;
-        if (!fs.identifyFolder(nullptr, up, ancestor)) return false;
-        if (ancestor.volume == target.volume && ancestor.index == target.index) return false;
-    }
-    return true;
-}
+struct Subfolder {
+    FolderNode* node;
+    std::string key;
+    uint64_t fileIndex;
+    bool isLink;
+};
 
-bool enter(FileSystem& fs, const FolderNode* node, int depth) {
-    if (isDotDot(node)) return false;
-    if ((node->scanMarks & scanMarkLink) && !linkLeadsOutsidePath(fs, node, depth)) return false;
-    return fs.changeFolder(enterNameOf(node));
-}
+struct ReferenceWalk {
+    FileSystem& fs;
+    FolderIdentity root;
+    std::vector<FolderIdentity> path;
+    bool complete = true;
 
-bool walk(FileSystem& fs, FolderNode* start) {
-    FolderNode* node = start;
-    int depth = 0;
-    for (;;) {
-        if (enter(fs, node, depth)) {
-            ++depth;
-            if (!listFolder(fs, node)) return false;
-            if (node->firstChild) {
-                node = node->firstChild;
+    // Lists `folder` into `node` (bytes) and `parent` (children), then
+    // walks each subfolder; closes it.
+    void read(OpenFolder* folder, FolderNode* node, FolderNode* parent) {
+        std::vector<Subfolder> subfolders;
+        FolderNode** tail = &node->firstChild;
+        while (*tail) tail = &(*tail)->next;
+        FolderEntry entry;
+        while (complete && fs.nextEntry(folder, entry)) {
+            if (!entry.isFolder) {
+                node->filesBytes += entry.size;
                 continue;
             }
-            if (!fs.changeFolder("..")) return true;
-            --depth;
+            if (std::strcmp(entry.name, ".") == 0) continue;
+            bool up = std::strcmp(entry.name, "..") == 0;
+            FolderNode* child = up ? newDotDotNode(nullptr, parent) : newNamedNode(nullptr, entry.name);
+            if (!child) {
+                complete = false;
+                break;
+            }
+            child->parent = parent;
+            if (entry.isLink) child->scanMarks |= scanMarkLink;
+            *tail = child;
+            tail = &child->next;
+            if (!up)
+                subfolders.push_back({child, std::string(static_cast<const char*>(entry.key), entry.keySize),
+                                      entry.fileIndex, entry.isLink});
         }
-        while (!node->next) {
-            node = node->parent;
-            if (node->isDrive) return true;
-            if (!fs.changeFolder("..")) return true;
-            --depth;
+        for (const Subfolder& sub : subfolders) {
+            if (!complete) break;
+            FolderIdentity id{root.volume, sub.fileIndex};
+            OpenFolder* child = fs.openChild(folder, sub.key.data(), static_cast<uint32_t>(sub.key.size()),
+                                             sub.isLink ? &id : nullptr);
+            if (!child) continue;
+            bool loops = sub.isLink && id.index != 0 &&
+                         std::any_of(path.begin(), path.end(), [&](const FolderIdentity& on) { return sameFolder(on, id); });
+            if (!loops) {
+                path.push_back(id);
+                read(child, sub.node, sub.node);
+                path.pop_back();
+            } else if (!fs.closeFolder(child)) {
+                complete = false;
+            }
         }
-        node = node->next;
+        if (!fs.closeFolder(folder)) complete = false;
     }
-}
+};
 
 std::string describe(const FolderNode* node) {
     std::string path;
@@ -61,7 +80,6 @@ std::string describe(const FolderNode* node) {
 
 std::string differenceIn(const FolderNode* a, const FolderNode* b, bool totals) {
     if (std::strcmp(a->name, b->name) != 0) return "name";
-    if (std::strcmp(enterNameOf(a), enterNameOf(b)) != 0) return "enter name";
     if (isDotDot(a) != isDotDot(b)) return "\"..\" node";
     if (a->scanMarks != b->scanMarks) return "marks";
     if (a->filesBytes != b->filesBytes) return "files bytes";
@@ -84,20 +102,21 @@ FolderNode* newTestDrive(char letter) {
 }
 
 bool referenceReadDrive(FileSystem& fs, FolderNode* drive) {
-    if (!fs.changeFolder(drive->rootPath)) return false;
+    ReferenceWalk walk{fs, {}, {}};
+    OpenFolder* root = fs.openRoot(drive->rootPath, walk.root);
+    if (!root) return false;
     if (drive->firstChild) releaseChain(drive->firstChild);
-    drive->firstChild = nullptr;
     drive->filesBytes = 0;
     drive->subfoldersBytes = 0;
-    bool complete = listFolder(fs, drive);
-    FolderNode* up = newDotDotNode(drive);
-    if (up) {
-        up->next = drive->firstChild;
-        drive->firstChild = up;
-        if (complete) complete = walk(fs, up);
+    drive->firstChild = newDotDotNode(nullptr, drive);
+    if (!drive->firstChild) {
+        fs.closeFolder(root);
+        return false;
     }
+    walk.path.push_back(walk.root);
+    walk.read(root, drive, drive);
     rollUpTotals(drive);
-    return complete && up;
+    return walk.complete;
 }
 
 namespace {

@@ -76,7 +76,7 @@ void clearRows() {
 }
 
 FolderNode* addChild(FolderNode* parent, const char* name) {
-    FolderNode* child = newNamedNode(name, nullptr);
+    FolderNode* child = newNamedNode(nullptr, name);
     child->parent = parent;
     FolderNode** tail = &parent->firstChild;
     while (*tail) tail = &(*tail)->next;

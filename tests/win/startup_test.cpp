@@ -64,11 +64,11 @@ protected:
         const char* names[] = {"D:  Data", "C:  System", "A:  "};
         FolderNode** tail = &root->firstChild;
         for (const char* name : names) {
-            FolderNode* drive = newNamedNode(name, nullptr);
+            FolderNode* drive = newNamedNode(nullptr, name);
             drive->parent = root;
             drive->isDrive = 1;
             drive->scanned = 1;
-            FolderNode* up = newNamedNode("..", nullptr);
+            FolderNode* up = newNamedNode(nullptr, "..");
             up->parent = drive;
             drive->firstChild = up;
             *tail = drive;

@@ -2,6 +2,13 @@
 
 #include <cstring>
 
+// The disk's record of an open folder.
+struct OpenFolder {
+    MemoryFolder* folder;
+    size_t position = 0;
+    int handedOut = 0;
+};
+
 MemoryFolder& MemoryFolder::file(const std::string& name, uint64_t size) {
     MemoryEntry e;
     e.name = name;
@@ -52,6 +59,10 @@ MemoryFolder& MemoryFolder::link(const std::string& name, MemoryFolder& target) 
     return *this;
 }
 
+MemoryFileSystem::~MemoryFileSystem() {
+    for (OpenFolder* record : opened) delete record;
+}
+
 MemoryFolder& MemoryFileSystem::addDrive(char letter, const std::string& volumeLabel, unsigned type) {
     folders.emplace_back();
     MemoryFolder& root = folders.back();
@@ -65,14 +76,7 @@ MemoryFolder& MemoryFileSystem::addDrive(char letter, const std::string& volumeL
 }
 
 std::string MemoryFileSystem::currentPath() const {
-    if (!currentDrive) return "";
-    std::string text(1, currentDrive);
-    text += ":\\";
-    for (size_t i = 0; i < pathNames.size(); ++i) {
-        if (i) text += "\\";
-        text += pathNames[i];
-    }
-    return text;
+    return currentDrive ? std::string(1, currentDrive) + ":\\" : "";
 }
 
 uint32_t MemoryFileSystem::logicalDrives() {
@@ -104,137 +108,78 @@ bool MemoryFileSystem::askRetryMissingDrive() {
     return retry;
 }
 
-MemoryEntry* MemoryFileSystem::findFolderEntry(const char* name) {
-    return path.empty() ? nullptr : folderEntryIn(*path.back(), name);
+bool MemoryFileSystem::keepReading(const ScanProgress& progress) {
+    ++progressReports;
+    return !whileReading || whileReading(progress);
 }
 
-MemoryEntry* MemoryFileSystem::folderEntryIn(MemoryFolder& folder, const char* name) {
-    for (MemoryEntry& e : folder.entries) {
-        if (!e.isFolder || !e.folder) continue;
-        if (e.enterName.empty() ? e.name == name : e.enterName == name) return &e;
+OpenFolder* MemoryFileSystem::open(MemoryFolder* folder) {
+    opened.push_back(new OpenFolder{folder});
+    ++openFolders;
+    return opened.back();
+}
+
+OpenFolder* MemoryFileSystem::openRoot(const char* rootPath, FolderIdentity& id) {
+    ++diskCalls;
+    auto found = drives.find(driveLetterOf(rootPath));
+    if (found == drives.end() || !found->second.present) return nullptr;
+    currentDrive = found->first;
+    lost = false;
+    id = FolderIdentity{static_cast<uint64_t>(currentDrive), static_cast<uint64_t>(found->second.root->id)};
+    return open(found->second.root);
+}
+
+// The key is the folder's number: as a handle or a file ID does, it finds
+// the folder under a new name, and nothing once it is gone from its parent.
+OpenFolder* MemoryFileSystem::openChild(OpenFolder* parent, const void* key, uint32_t keySize,
+                                        FolderIdentity* linkTarget) {
+    ++diskCalls;
+    int id;
+    if (lost || keySize != sizeof id) return nullptr;
+    std::memcpy(&id, key, sizeof id);
+    for (const MemoryEntry& e : parent->folder->entries) {
+        MemoryFolder* folder = e.folder;
+        if (!e.isFolder || !folder || folder->id != id) continue;
+        if (!folder->enterable) return nullptr;
+        if (linkTarget) {
+            if (!folder->identifiable) return nullptr;
+            *linkTarget = FolderIdentity{static_cast<uint64_t>(currentDrive), static_cast<uint64_t>(id)};
+        }
+        return open(folder);
     }
     return nullptr;
 }
 
-bool MemoryFileSystem::changeFolder(const char* where) {
+bool MemoryFileSystem::nextEntry(OpenFolder* folder, FolderEntry& entry) {
     ++diskCalls;
-    return step(where);
+    MemoryFolder& listed = *folder->folder;
+    if (!listed.listable || folder->position >= listed.entries.size()) return false;
+    if (listed.listingStopsAfter >= 0 && folder->handedOut >= listed.listingStopsAfter) return false;
+    const MemoryEntry& e = listed.entries[folder->position++];
+    ++folder->handedOut;
+    bool keyed = e.isFolder && e.folder;
+    entry.name = e.name.c_str();
+    entry.size = e.size;
+    entry.isFolder = e.isFolder;
+    entry.isLink = e.isLink;
+    entry.fileIndex = keyed && !e.isLink ? static_cast<uint64_t>(e.folder->id) : 0;
+    entry.key = keyed ? &e.folder->id : nullptr;
+    entry.keySize = keyed ? sizeof e.folder->id : 0;
+    return true;
 }
 
-// The single steps, undone together when one of them fails.
-bool MemoryFileSystem::changeFolderAlong(const FolderWay& way) {
+bool MemoryFileSystem::closeFolder(OpenFolder* folder) {
     ++diskCalls;
-    if (way.levelsUp + way.count < 1 || (refuseFoldedStep && refuseFoldedStep())) return false;
-    std::vector<MemoryFolder*> pathBefore = path;
-    std::vector<std::string> namesBefore = pathNames;
-    bool moved = true;
-    for (int i = 0; i < way.levelsUp && moved; ++i) moved = step("..");
-    for (int i = 0; i < way.count && moved; ++i) moved = std::strcmp(way.names[i], "..") != 0 && step(way.names[i]);
-    if (!moved) {
-        path = pathBefore;
-        pathNames = namesBefore;
-        return false;
+    bool losesPlace = folder->folder->closeLosesPlace;
+    // A folder closed twice is used after it is freed: the sanitizer tells.
+    for (OpenFolder*& record : opened) {
+        if (record != folder) continue;
+        record = opened.back();
+        opened.pop_back();
+        break;
     }
-    ++foldedSteps;
-    return true;
-}
-
-bool MemoryFileSystem::step(const char* where) {
-    size_t length = std::strlen(where);
-    if (length == 3 && where[1] == ':' && where[2] == '\\') {
-        auto found = drives.find(where[0]);
-        if (found == drives.end() || !found->second.present) return false;
-        currentDrive = where[0];
-        path.assign(1, found->second.root);
-        pathNames.clear();
-        return true;
-    }
-    if (std::strcmp(where, "..") == 0) {
-        if (path.size() < 2 || path.back()->stepUpFails) return false;
-        path.pop_back();
-        pathNames.pop_back();
-        return true;
-    }
-    MemoryEntry* e = findFolderEntry(where);
-    if (!e || !e->folder->enterable) return false;
-    path.push_back(e->folder);
-    pathNames.push_back(where);
-    return true;
-}
-
-void MemoryFileSystem::fill(FolderEntry& out, const MemoryEntry& in) {
-    out.name = in.name.c_str();
-    out.enterName = in.enterName.empty() ? nullptr : in.enterName.c_str();
-    out.size = in.size;
-    out.isFolder = in.isFolder;
-    out.isLink = in.isLink;
-}
-
-bool MemoryFileSystem::openListing(FolderEntry& entry) {
-    ++diskCalls;
-    return !path.empty() && startListing(path.back(), entry);
-}
-
-bool MemoryFileSystem::startListing(MemoryFolder* folder, FolderEntry& entry) {
-    if (!folder->listable) return false;
-    listed = folder;
-    listingPosition = 0;
-    listingHandedOut = 0;
-    return nextEntry(entry);
-}
-
-// The folder at the end of `way`, null when there is none or when a single
-// step of it would fail. Nor does a way go through a folder whose ".." fails:
-// one the system has lost its way back from, so that what lies beyond it
-// cannot be reached from below by any path, and the walk steps in and meets
-// the failure where the plain walk meets it.
-MemoryFolder* MemoryFileSystem::folderAlong(const FolderWay& way) {
-    if (way.levelsUp < 0 || static_cast<size_t>(way.levelsUp) >= path.size()) return nullptr;
-    for (int i = 0; i < way.levelsUp; ++i)
-        if (path[path.size() - 1 - i]->stepUpFails) return nullptr;
-    MemoryFolder* folder = path[path.size() - 1 - way.levelsUp];
-    for (int i = 0; i < way.count; ++i) {
-        MemoryEntry* e = folderEntryIn(*folder, way.names[i]);
-        if (!e || !e->folder->enterable || e->folder->stepUpFails) return nullptr;
-        folder = e->folder;
-    }
-    return folder;
-}
-
-// Only a folder that could be entered is listed from outside.
-bool MemoryFileSystem::openListingOf(const FolderWay& way, FolderEntry& entry) {
-    ++diskCalls;
-    if (way.count < 1 || (refuseListingOf && refuseListingOf())) return false;
-    MemoryFolder* folder = folderAlong(way);
-    if (!folder || !startListing(folder, entry)) return false;
-    ++listingsFromOutside;
-    return true;
-}
-
-bool MemoryFileSystem::nextEntry(FolderEntry& entry) {
-    if (!listed || listingPosition >= listed->entries.size()) return false;
-    if (listed->listingStopsAfter >= 0 && listingHandedOut >= listed->listingStopsAfter) return false;
-    fill(entry, listed->entries[listingPosition++]);
-    ++listingHandedOut;
-    return true;
-}
-
-void MemoryFileSystem::closeListing() {
-    listed = nullptr;
-}
-
-bool MemoryFileSystem::identifyFolder(const char* name, int levelsUp, FolderIdentity& id) {
-    const MemoryFolder* folder = nullptr;
-    if (name) {
-        MemoryEntry* e = findFolderEntry(name);
-        if (!e) return false;
-        folder = e->folder;
-    } else {
-        if (levelsUp < 0 || static_cast<size_t>(levelsUp) >= path.size()) return false;
-        folder = path[path.size() - 1 - levelsUp];
-    }
-    if (!folder->identifiable) return false;
-    id.volume = 1;
-    id.index = static_cast<uint64_t>(folder->id);
-    return true;
+    delete folder;
+    --openFolders;
+    if (losesPlace) lost = true;
+    return !lost;
 }

@@ -1,6 +1,7 @@
 // An in-memory disk for unit tests, with every failure the walk must survive
-// injectable: missing drive root, folders that cannot be entered, listings
-// that cannot start or stop early, and a failed step up.
+// injectable: missing drive root, folders that cannot be opened, listings
+// that cannot start or stop early, links that cannot be identified, a disk
+// that loses its place, and changes made while the walk reads.
 #pragma once
 
 #include "tree/drive_prompt.h"
@@ -20,9 +21,8 @@ struct MemoryEntry {
     std::string name;
     bool isFolder = false;
     uint64_t size = 0;
-    MemoryFolder* folder = nullptr;  // folders: what entering it leads to
+    MemoryFolder* folder = nullptr;  // folders: what opening it leads to
     bool isLink = false;
-    std::string enterName;           // when set, only this name enters the folder
 };
 
 struct MemoryFolder {
@@ -32,8 +32,8 @@ struct MemoryFolder {
     bool enterable = true;
     bool listable = true;
     int listingStopsAfter = -1;  // entries handed out before the listing ends
-    bool stepUpFails = false;    // ".." out of this folder fails
-    bool identifiable = true;    // its identity can be read
+    bool closeLosesPlace = false;  // closing it leaves the disk unable to open more
+    bool identifiable = true;      // its identity can be read through a link
 
     MemoryFolder& file(const std::string& name, uint64_t size);
     MemoryFolder& folder(const std::string& name);  // the new subfolder
@@ -50,54 +50,46 @@ public:
         bool present = true;
     };
 
+    ~MemoryFileSystem();
+
     // A new drive whose root lists no "." and "..", as a mapped drive does.
     MemoryFolder& addDrive(char letter, const std::string& volumeLabel, unsigned type = 3);
     Drive& drive(char letter) { return drives[letter]; }
     // A folder whose listing starts with "." and "..".
     MemoryFolder& newFolder();
 
-    std::string currentPath() const;  // "Q:\a\b", names as entered
+    std::string currentPath() const;  // "Q:\" after a root was opened
     std::vector<bool> promptAnswers;  // true = Retry; consumed in order
     std::function<void()> whilePromptShown;  // what the user does meanwhile
+    // What happens while the walk reads: the disk changes, the user stops
+    // it (false).
+    std::function<bool(const ScanProgress&)> whileReading;
     int promptsShown = 0;
-    int incompleteNotices = 0;             // "totals are incomplete" told
+    int incompleteNotices = 0;  // "totals are incomplete" told
+    int progressReports = 0;
     int labelsRead = 0;
     std::vector<std::string> labelReadFor;
-    int diskCalls = 0;                // listing and folder changes
-    int foldedSteps = 0;              // changeFolderAlong calls that succeeded
-    // Asked before each changeFolderAlong; true refuses it, as a system may for
-    // reasons of its own.
-    std::function<bool()> refuseFoldedStep;
-    std::function<bool()> refuseListingOf;  // the same for openListingOf
-    int listingsFromOutside = 0;            // openListingOf calls that succeeded
+    int diskCalls = 0;    // opens, reads and closes
+    int openFolders = 0;  // opened and not closed yet
 
     uint32_t logicalDrives() override;
     unsigned driveType(const char* rootPath) override;
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override;
     bool askRetryMissingDrive() override;
     void tellScanIncomplete() override { ++incompleteNotices; }
-    bool changeFolder(const char* path) override;
-    bool changeFolderAlong(const FolderWay& way) override;
-    bool openListing(FolderEntry& entry) override;
-    bool nextEntry(FolderEntry& entry) override;
-    void closeListing() override;
-    bool openListingOf(const FolderWay& way, FolderEntry& entry) override;
-    bool identifyFolder(const char* name, int levelsUp, FolderIdentity& id) override;
+    bool keepReading(const ScanProgress& progress) override;
+    OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) override;
+    OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
+                          FolderIdentity* linkTarget) override;
+    bool nextEntry(OpenFolder* folder, FolderEntry& entry) override;
+    bool closeFolder(OpenFolder* folder) override;
 
 private:
-    MemoryEntry* findFolderEntry(const char* name);
-    bool step(const char* where);
-    static MemoryEntry* folderEntryIn(MemoryFolder& folder, const char* name);
-    MemoryFolder* folderAlong(const FolderWay& way);
-    bool startListing(MemoryFolder* folder, FolderEntry& entry);
-    void fill(FolderEntry& out, const MemoryEntry& in);
+    OpenFolder* open(MemoryFolder* folder);
 
     std::map<char, Drive> drives;
     std::deque<MemoryFolder> folders;
+    std::vector<OpenFolder*> opened;  // open now; what is left is freed with the disk
     char currentDrive = 0;
-    std::vector<MemoryFolder*> path;   // from the drive's root to the current directory
-    std::vector<std::string> pathNames;
-    MemoryFolder* listed = nullptr;
-    size_t listingPosition = 0;
-    int listingHandedOut = 0;
+    bool lost = false;
 };

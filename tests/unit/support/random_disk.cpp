@@ -15,7 +15,7 @@ bool chance(const PickBelow& pick, unsigned inHundred) {
 void addFailures(MemoryFolder& folder, const PickBelow& pick) {
     folder.enterable = !chance(pick, 8);
     folder.listable = !chance(pick, 5);
-    folder.stepUpFails = chance(pick, 3);
+    folder.closeLosesPlace = chance(pick, 3);
     folder.identifiable = !chance(pick, 5);
     if (chance(pick, 8)) folder.listingStopsAfter = static_cast<int>(pick(6));
 }
@@ -44,18 +44,37 @@ void buildRandomDisk(MemoryFileSystem& fs, char letter, unsigned folders, const 
             break;
         }
         MemoryFolder& folder = parent->folder("d" + name);
-        if (chance(pick, 10)) parent->entries.back().enterName = "~" + name;
         addFailures(folder, pick);
         folder.file("x", 1 + pick(100));
         made.push_back(&folder);
     }
-    fs.refuseFoldedStep = [pick] { return chance(pick, 10); };
-    fs.refuseListingOf = [pick] { return chance(pick, 10); };
 }
 
-std::string walkDifference(MemoryFileSystem& fs, char letter, long allocations) {
+// Stopped after `stopAfter` reports, the walk leaves the drive as it was:
+// unread, without a tree, every folder closed.
+std::string stopDifference(MemoryFileSystem& fs, FolderNode* drive, int stopAfter) {
+    int reports = 0;
+    fs.whileReading = [&reports, stopAfter](const ScanProgress&) { return reports++ < stopAfter; };
+    bool opened = openDrive(fs, fs, drive);
+    fs.whileReading = nullptr;
+    if (reports <= stopAfter) return opened ? "" : "not stopped, yet not opened";
+    if (opened) return "opened though stopped";
+    if (drive->firstChild || drive->filesBytes || drive->subfoldersBytes || drive->scanned)
+        return "a stopped walk left the drive changed";
+    if (fs.openFolders != 0) return "a stopped walk left folders open";
+    return "";
+}
+
+std::string walkDifference(MemoryFileSystem& fs, char letter, long allocations, int stopAfter) {
     FolderNode* walked = newTestDrive(letter);
     FolderNode* reference = newTestDrive(letter);
+    std::string stopped = stopAfter >= 0 ? stopDifference(fs, walked, stopAfter) : "";
+    if (!stopped.empty()) {
+        releaseChain(walked);
+        releaseChain(reference);
+        return stopped;
+    }
+    walked->scanned = 0;
     failTreeAllocationsAfter(allocations);
     openDrive(fs, fs, walked);
     std::string walkedEnd = fs.currentPath();
@@ -66,6 +85,8 @@ std::string walkDifference(MemoryFileSystem& fs, char letter, long allocations) 
     std::string difference = firstTreeDifference(walked, reference);
     if (difference.empty() && walkedEnd != referenceEnd)
         difference = "ends in " + walkedEnd + ", the reference in " + referenceEnd;
+    if (difference.empty() && fs.openFolders != 0)
+        difference = std::to_string(fs.openFolders) + " folders left open";
     releaseChain(walked);
     releaseChain(reference);
     return difference;

@@ -13,13 +13,15 @@
 using PickBelow = std::function<unsigned(unsigned bound)>;
 
 // Fills drive `letter` of `fs` with at most `folders` folders: random shapes
-// (wide, deep, empty), files, enter names, links (loops among them), and
-// folders that cannot be entered, listed to the end, identified or left
-// upwards; folded steps are refused at random.
+// (wide, deep, empty), files, links (loops among them), and folders that
+// cannot be opened, listed to the end or identified, or whose closing
+// loses the disk's place.
 void buildRandomDisk(MemoryFileSystem& fs, char letter, unsigned folders, const PickBelow& pick);
 
 // Reads drive `letter` with openDrive and with the reference walk, each with
-// the heap failing after `allocations` tree allocations (negative: never).
-// Empty when both give the same tree and end in the same folder; else what
-// differs.
-std::string walkDifference(MemoryFileSystem& fs, char letter, long allocations);
+// the heap failing after `allocations` tree allocations (negative: never);
+// first, unless `stopAfter` is negative, with openDrive stopped by the user
+// after that many progress reports.
+// Empty when both give the same tree, end in the same folder and close
+// every folder they opened; else what differs.
+std::string walkDifference(MemoryFileSystem& fs, char letter, long allocations, int stopAfter = -1);

@@ -16,4 +16,5 @@ struct ScriptedPrompt final : DrivePrompt {
         return true;
     }
     void tellScanIncomplete() override { ++incompleteNotices; }
+    bool keepReading(const ScanProgress&) override { return true; }
 };
