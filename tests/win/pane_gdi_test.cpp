@@ -4,6 +4,8 @@
 #include "pane/chart_layout.h"
 #include "pane/panel_gdi.h"
 #include "pane/panel_layout.h"
+#include "pane/progress_gdi.h"
+#include "pane/progress_layout.h"
 #include "res/resource_ids.h"
 #include "tree/folder_node.h"
 #include "ui/globals.h"
@@ -471,3 +473,49 @@ TEST_F(PaneGdiTest, HandCursorOnlyOverALinkLine) {
 }
 
 }  // namespace
+
+// ---- reading progress ----
+
+// The counts and a path far wider than the pane, against the same texts
+// drawn with TextOutA where each belongs, the path as cutInMiddle keeps it
+// for the default GUI font: the wrong font, place, ground or cut fails.
+TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
+    FolderNode drive = makeNode(nullptr, 0, 0);
+    drive.isDrive = 1;
+    drive.rootPath = "Q:\\";
+    const std::string longName(200, 'n');
+    FolderNode deep = makeNode(&drive, 0, 0);
+    deep.name = longName.c_str();
+    FolderNode last = makeNode(&deep, 0, 0);
+    last.name = "last";
+    linkHotSpotCount = 2;
+    RECT update{0, 0, clientWidth, clientHeight};
+    paintReadingProgress(canvas.dc(), update, mainWindow, ScanProgress{12, 345, 5368709120ull, &last});
+    EXPECT_EQ(update.top, paneTop);
+    EXPECT_EQ(linkHotSpotCount, 0);
+
+    Canvas expected{clientWidth, clientHeight};
+    ASSERT_TRUE(expected.ready());
+    HDC dc = expected.dc();
+    RECT pane{0, paneTop, clientWidth, clientHeight};
+    FillRect(dc, &pane, panelGroundBrush());
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    int32_t widths[256];
+    GetCharWidth32A(dc, 0, 255, reinterpret_cast<INT*>(widths));
+    const std::string path = "Q:\\" + longName + "\\last";
+    MiddleCut cut = cutInMiddle(path.data(), path.size(), widths, clientWidth - 20);
+    ASSERT_TRUE(cut.cut);
+    ASSERT_EQ(path.substr(cut.tailStart), "\\last");
+    const std::string lines[progressLineCount] = {
+        "Reading the drive (Esc stops)", "12 folder(s)", "345 file(s)", "5368709120 byte(s)",
+        path.substr(0, cut.headLength) + "..." + path.substr(cut.tailStart)};
+    for (int i = 0; i < progressLineCount; ++i)
+        TextOutA(dc, 10, paneTop + 10 + i * metrics.tmHeight, lines[i].data(), static_cast<int>(lines[i].size()));
+
+    POINT first{-1, -1};
+    EXPECT_EQ(canvas.differences(expected, 0, 0, clientWidth, clientHeight, first), 0)
+        << "first at (" << first.x << ", " << first.y << ")";
+}
