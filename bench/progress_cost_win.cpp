@@ -4,9 +4,11 @@
 // "plain", whose keepReading answers true at once, and "watched", the
 // product's own answer (a clock check after every folder and, every look
 // interval, the queue pumped and the progress painted into the shown main
-// window). Prints one line per round and the median of the ratios:
-//   round=<i> plain=<s> watched=<s> ratio=<watched/plain>
-//   folders=<N> median_ratio=<r>
+// window). The watched reads also time every answer, so the share of the
+// walk spent in the checks is measured directly, free of the drift between
+// two reads. Prints one line per round and the medians:
+//   round=<i> plain=<s> watched=<s> ratio=<watched/plain> checks=<s> share=<checks/watched>
+//   folders=<N> median_ratio=<r> median_share=<s>
 #include "app/message_box_prompt.h"
 #include "app/scan_pump.h"
 #include "app/startup.h"
@@ -31,6 +33,21 @@ struct PlainPrompt final : DrivePrompt {
     bool askRetryMissingDrive() override { return false; }
     void tellScanIncomplete() override {}
     bool keepReading(const ScanProgress&) override { return true; }
+};
+
+double secondsNow();
+
+// The product's answer, timed.
+struct TimedPrompt final : DrivePrompt {
+    double seconds = 0;
+    bool askRetryMissingDrive() override { return messageBoxPrompt().askRetryMissingDrive(); }
+    void tellScanIncomplete() override { messageBoxPrompt().tellScanIncomplete(); }
+    bool keepReading(const ScanProgress& progress) override {
+        double start = secondsNow();
+        bool goOn = messageBoxPrompt().keepReading(progress);
+        seconds += secondsNow() - start;
+        return goOn;
+    }
 };
 
 double secondsNow() {
@@ -87,22 +104,26 @@ int main(int argc, char** argv) {
     }
     PlainPrompt plain;
     if (timedRead(drive, plain) < 0) return 1;  // warms the cache
-    std::vector<double> ratios;
+    std::vector<double> ratios, shares;
     for (int i = 0; i < rounds; ++i) {
         // Which goes first changes every round, so a drift favours neither.
         bool watchedFirst = i % 2 == 1;
-        double first = timedRead(drive, watchedFirst ? messageBoxPrompt() : plain);
-        double second = timedRead(drive, watchedFirst ? plain : messageBoxPrompt());
+        TimedPrompt watched;
+        double first = timedRead(drive, watchedFirst ? static_cast<DrivePrompt&>(watched) : plain);
+        double second = timedRead(drive, watchedFirst ? plain : static_cast<DrivePrompt&>(watched));
         double plainSeconds = watchedFirst ? second : first;
         double watchedSeconds = watchedFirst ? first : second;
         if (plainSeconds <= 0 || watchedSeconds <= 0) return 1;
         ratios.push_back(watchedSeconds / plainSeconds);
-        std::printf("round=%d plain=%.3f watched=%.3f ratio=%.4f\n", i + 1, plainSeconds,
-                    watchedSeconds, ratios.back());
+        shares.push_back(watched.seconds / watchedSeconds);
+        std::printf("round=%d plain=%.3f watched=%.3f ratio=%.4f checks=%.4f share=%.4f\n", i + 1,
+                    plainSeconds, watchedSeconds, ratios.back(), watched.seconds, shares.back());
     }
     std::sort(ratios.begin(), ratios.end());
-    std::printf("folders=%llu median_ratio=%.4f\n",
-                static_cast<unsigned long long>(folderCount(drive)), ratios[ratios.size() / 2]);
+    std::sort(shares.begin(), shares.end());
+    std::printf("folders=%llu median_ratio=%.4f median_share=%.4f\n",
+                static_cast<unsigned long long>(folderCount(drive)), ratios[ratios.size() / 2],
+                shares[shares.size() / 2]);
     SetCurrentDirectoryA("C:\\");
     return 0;
 }

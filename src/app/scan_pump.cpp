@@ -1,5 +1,7 @@
 #include "app/scan_pump.h"
 
+#include "pane/progress_gdi.h"
+#include "pane/progress_layout.h"
 #include "ui/client_split.h"
 #include "ui/globals.h"
 
@@ -55,15 +57,29 @@ void invalidatePane() {
     InvalidateRect(mainWindow, &client, FALSE);
 }
 
+// Only the counts and the path change from one look to the next; every
+// pixel less to paint counts, as a paint costs more than a look.
+void invalidateReadingLines() {
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    ProgressLayout layout = layoutProgress(client.right, client.bottom, readingLineHeight);
+    RECT lines{0, layout.lineY[1], client.right, layout.lineY[progressLineCount - 1] + readingLineHeight};
+    InvalidateRect(mainWindow, &lines, FALSE);
+}
+
 }  // namespace
 
 bool keepReadingAndPump(const ScanProgress& progress) {
     DWORD now = GetTickCount();
     if (pump.reading && now - pump.lastLook < scanLookInterval) return !pump.stopAsked;
+    // The first look covers the whole pane, which showed the panel.
+    if (pump.reading)
+        invalidateReadingLines();
+    else
+        invalidatePane();
     pump.reading = true;
     pump.lastLook = now;
     pump.shown = progress;
-    invalidatePane();
     pumpQueue();
     return !pump.stopAsked;
 }

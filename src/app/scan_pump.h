@@ -28,6 +28,8 @@ void forgetScanFolder();
 // posted again for the message loop.
 void endScanPump();
 
-// Milliseconds between two looks at the queue: well inside the 100 ms a
-// paint or a key may wait, with room for one slow folder.
-const DWORD scanLookInterval = 50;
+// Milliseconds between two looks at the queue: a paint or a key waits at
+// most this and one folder's listing, within the 100 ms they may wait. A
+// look with its paint costs about a millisecond under Wine, so looking more
+// often would cost more than the 2 % of the walk it may.
+const DWORD scanLookInterval = 90;

@@ -10,7 +10,14 @@
 #include <cstdlib>
 #include <cstring>
 
+int readingLineHeight = 0;
+
 namespace {
+
+// Byte widths of the GUI font, read at the first paint: the font stays for
+// the run, and reading 256 widths at every paint cost a third of it.
+int32_t pathCharWidths[256];
+bool pathCharWidthsRead = false;
 
 // The path, cut in the middle where it is wider than the pane. Nothing
 // when there is no memory for it: the counts still show.
@@ -20,9 +27,9 @@ void drawFolderPath(HDC dc, int x, int y, int maxWidth, const FolderNode* folder
     char* text = static_cast<char*>(std::malloc(2 * length + 5));
     if (!text) return;
     writeFolderPath(folder, text);
-    int32_t widths[256];
-    if (!GetCharWidth32A(dc, 0, 255, reinterpret_cast<INT*>(widths))) std::memset(widths, 0, sizeof widths);
-    MiddleCut cut = cutInMiddle(text, length, widths, maxWidth);
+    if (!pathCharWidthsRead)
+        pathCharWidthsRead = GetCharWidth32A(dc, 0, 255, reinterpret_cast<INT*>(pathCharWidths)) != 0;
+    MiddleCut cut = cutInMiddle(text, length, pathCharWidths, maxWidth);
     char* shown = text + length + 1;
     std::memcpy(shown, text, cut.headLength);
     size_t shownLength = cut.headLength;
@@ -51,14 +58,19 @@ void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress&
     SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    ProgressLayout layout = layoutProgress(client.right, client.bottom, lineHeightOf(dc));
+    readingLineHeight = lineHeightOf(dc);
+    ProgressLayout layout = layoutProgress(client.right, client.bottom, readingLineHeight);
 
+    // Lines outside the update are skipped: most paints are of the counts alone.
+    auto touched = [&](int i) {
+        return layout.lineY[i] < update.bottom && layout.lineY[i] + readingLineHeight > update.top;
+    };
     static const char heading[] = "Reading the drive (Esc stops)";
-    TextOutA(dc, layout.x, layout.lineY[0], heading, sizeof heading - 1);
+    if (touched(0)) TextOutA(dc, layout.x, layout.lineY[0], heading, sizeof heading - 1);
     ByteCountText counts[3] = {formatCount(progress.folders, " folder(s)"),
                                formatCount(progress.files, " file(s)"),
                                formatByteCount(progress.bytes)};
     for (int i = 0; i < 3; ++i)
-        TextOutA(dc, layout.x, layout.lineY[i + 1], counts[i].text, counts[i].length);
-    drawFolderPath(dc, layout.x, layout.lineY[4], layout.textWidth, progress.folder);
+        if (touched(i + 1)) TextOutA(dc, layout.x, layout.lineY[i + 1], counts[i].text, counts[i].length);
+    if (touched(4)) drawFolderPath(dc, layout.x, layout.lineY[4], layout.textWidth, progress.folder);
 }

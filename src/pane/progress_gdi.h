@@ -7,6 +7,10 @@
 
 #include <windows.h>
 
+// The line height of the last progress painted; 0 before the first. The
+// pump repaints only the lines' band once the whole pane has been painted.
+extern int readingLineHeight;
+
 // Paints the pane part of `update` (its top raised to the pane's top in
 // place) for `progress`, whose folder must still be in its tree.
 void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress& progress);
