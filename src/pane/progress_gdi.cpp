@@ -15,20 +15,24 @@ int readingLineHeight = 0;
 namespace {
 
 // Byte widths of the GUI font, read at the first paint: the font stays for
-// the run, and reading 256 widths at every paint cost a third of it.
-int32_t pathCharWidths[256];
-bool pathCharWidthsRead = false;
+// the run, and reading 256 widths at every paint cost a third of it. On the
+// heap: a zero-filled table of the program's own would take its kilobyte
+// in the file.
+int32_t* pathCharWidths = nullptr;
 
 // The path, cut in the middle where it is wider than the pane. Nothing
 // when there is no memory for it: the counts still show.
 void drawFolderPath(HDC dc, int x, int y, int maxWidth, const FolderNode* folder) {
+    if (!pathCharWidths) {
+        pathCharWidths = static_cast<int32_t*>(std::calloc(256, sizeof(int32_t)));
+        if (!pathCharWidths) return;
+        GetCharWidth32A(dc, 0, 255, reinterpret_cast<INT*>(pathCharWidths));
+    }
     size_t length = folderPathLength(folder);
     // The path, then room for what is shown of it: head, "..." and tail.
     char* text = static_cast<char*>(std::malloc(2 * length + 5));
     if (!text) return;
     writeFolderPath(folder, text);
-    if (!pathCharWidthsRead)
-        pathCharWidthsRead = GetCharWidth32A(dc, 0, 255, reinterpret_cast<INT*>(pathCharWidths)) != 0;
     MiddleCut cut = cutInMiddle(text, length, pathCharWidths, maxWidth);
     char* shown = text + length + 1;
     std::memcpy(shown, text, cut.headLength);

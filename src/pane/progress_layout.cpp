@@ -51,7 +51,7 @@ void writeFolderPath(const FolderNode* folder, char* out) {
     std::memcpy(out, drive->rootPath ? drive->rootPath : "", end);
 }
 
-MiddleCut cutInMiddle(const char* text, size_t length, const int32_t (&charWidths)[256],
+MiddleCut cutInMiddle(const char* text, size_t length, const int32_t* charWidths,
                       int32_t maxWidth) {
     auto widthOf = [&](size_t i) { return charWidths[static_cast<unsigned char>(text[i])]; };
     // A path's width stays far below 2^31 pixels: names are short, paths

@@ -38,8 +38,8 @@ struct MiddleCut {
 };
 
 // Cuts `text` in the middle so that head, "..." and tail together are at
-// most `maxWidth` wide, `charWidths` giving each byte's width. The head
+// most `maxWidth` wide, `charWidths` giving each byte's width (256 of them). The head
 // gets at most half the room the dots leave; the tail takes the rest, so
 // the folder's own name, at the end, is kept whole where it can be.
-MiddleCut cutInMiddle(const char* text, size_t length, const int32_t (&charWidths)[256],
+MiddleCut cutInMiddle(const char* text, size_t length, const int32_t* charWidths,
                       int32_t maxWidth);
