@@ -508,7 +508,6 @@ TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
     const std::string path = "Q:\\" + longName + "\\last";
     MiddleCut cut = cutInMiddle(path.data(), path.size(), widths, clientWidth - 20);
     ASSERT_TRUE(cut.cut);
-    ASSERT_EQ(path.substr(cut.tailStart), "\\last");
     const std::string lines[progressLineCount] = {
         "Reading the drive (Esc stops)", "12 folder(s)", "345 file(s)", "5368709120 byte(s)",
         path.substr(0, cut.headLength) + "..." + path.substr(cut.tailStart)};
