@@ -95,14 +95,6 @@ bool rememberWay(const FolderNode* listed, const FolderNode* drive, const Folder
     return true;
 }
 
-// The first child of that name, " .." aside: names the code page reads
-// alike lead to the first of them, as they do in the list.
-FolderNode* childNamed(FolderNode* folder, const char* name) {
-    for (FolderNode* child = folder->firstChild; child; child = child->next)
-        if (!isDotDot(child) && std::strcmp(child->name, name) == 0) return child;
-    return nullptr;
-}
-
 FolderNode* driveOf(FolderNode* node) {
     while (node && !node->isDrive) node = node->parent;
     return node;

@@ -187,6 +187,12 @@ bool isDotDot(const FolderNode* node) {
     return std::strcmp(node->name, dotDotText) == 0;
 }
 
+FolderNode* childNamed(const FolderNode* folder, const char* name) {
+    for (FolderNode* child = folder->firstChild; child; child = child->next)
+        if (!isDotDot(child) && std::strcmp(child->name, name) == 0) return child;
+    return nullptr;
+}
+
 char* copyText(const char* text) {
     if (!allocationAllowed()) return nullptr;
     size_t size = std::strlen(text) + 1;

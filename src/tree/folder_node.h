@@ -64,6 +64,11 @@ FolderNode* ensureUpNode(FolderNode* folder);
 
 bool isDotDot(const FolderNode* node);
 
+// The first child of `folder` named `name`, ".." nodes aside: names the code
+// page reads alike lead to the first of them, as they do in the list. Null
+// when there is none.
+FolderNode* childNamed(const FolderNode* folder, const char* name);
+
 // A private heap copy of `text`; the caller owns it. Null when the heap is exhausted.
 char* copyText(const char* text);
 

@@ -26,12 +26,6 @@ std::vector<std::string> childNames(const FolderNode* node) {
     return names;
 }
 
-FolderNode* childNamed(const FolderNode* node, const std::string& name) {
-    for (FolderNode* c = node->firstChild; c; c = c->next)
-        if (name == c->name) return c;
-    return nullptr;
-}
-
 // Bytes the program holds on the heap now.
 size_t heapInUse() {
 #if defined(__SANITIZE_ADDRESS__)

@@ -95,13 +95,6 @@ FolderNode* addDrive(FolderNode* root, const char* name) {
     return drive;
 }
 
-FolderNode* childNamed(FolderNode* parent, const char* name) {
-    for (FolderNode* child = parent->firstChild; child; child = child->next) {
-        if (std::string(child->name) == name) return child;
-    }
-    return nullptr;
-}
-
 // The drive list as start-up leaves it.
 void showDrives(FolderNode* root) {
     clearRows();

@@ -25,12 +25,6 @@
 
 namespace {
 
-FolderNode* childNamed(const FolderNode* node, const char* name) {
-    for (FolderNode* c = node->firstChild; c; c = c->next)
-        if (std::strcmp(c->name, name) == 0) return c;
-    return nullptr;
-}
-
 std::string currentDirectory() {
     char path[MAX_PATH];
     DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
@@ -68,19 +62,19 @@ struct ScannedDrive {
 const bool bothWalks[] = {false, true};
 
 void expectManifest(char letter, bool byPath) {
-    SCOPED_TRACE(byPath ? "path walk" : "handle walk");
+    const std::string where = std::string(byPath ? "path walk" : "handle walk");
     ScannedDrive q(letter, byPath);
-    ASSERT_TRUE(q.read());
+    ASSERT_TRUE(q.read()) << where;
     auto expected = readManifest(letter);
     ASSERT_GT(expected.size(), 1u) << "no manifest for " << letter;
     auto found = totalsOf(q.drive);
     for (const auto& [path, totals] : expected) {
         auto it = found.find(path);
-        ASSERT_NE(it, found.end()) << path;
-        EXPECT_EQ(it->second.filesBytes, totals.filesBytes) << path;
-        EXPECT_EQ(it->second.subfoldersBytes, totals.subfoldersBytes) << path;
+        ASSERT_NE(it, found.end()) << where << ": " << path;
+        EXPECT_EQ(it->second.filesBytes, totals.filesBytes) << where << ": " << path;
+        EXPECT_EQ(it->second.subfoldersBytes, totals.subfoldersBytes) << where << ": " << path;
     }
-    EXPECT_EQ(found.size(), expected.size());
+    EXPECT_EQ(found.size(), expected.size()) << where;
 }
 
 // Q's root holds ".git" and ".profile" among its generated names.
@@ -223,12 +217,15 @@ TEST(WinScan, DeepChainsAreCountedToTheLastByteByHandles) {
     };
     for (Chain chain : {Chain{'D', 300, 6}, Chain{'J', 1000, 128}}) {
         for (bool byPath : bothWalks) {
-            SCOPED_TRACE(std::string(1, chain.letter) + (byPath ? " path walk" : " handle walk"));
+            const std::string where = std::string(1, chain.letter) + (byPath ? " path walk" : " handle walk");
             ScannedDrive d(chain.letter, byPath);
-            ASSERT_TRUE(d.read());
-            EXPECT_EQ(currentDirectory(), std::string(1, chain.letter) + ":\\");
-            EXPECT_EQ(d.drive->filesBytes + d.drive->subfoldersBytes, byPath ? chain.levelsByPath : chain.levels);
-            EXPECT_EQ(totalsOf(d.drive).size(), chain.levels + 1);  // every level has its node
+            ASSERT_TRUE(d.read()) << where;
+            EXPECT_EQ(currentDirectory(), std::string(1, chain.letter) + ":\\") << where;
+            EXPECT_EQ(d.drive->filesBytes + d.drive->subfoldersBytes, byPath ? chain.levelsByPath : chain.levels) << where;
+            // Every level has its node; the path walk lists the first one past
+            // its limit and cannot enter it.
+            uint64_t nodes = byPath ? chain.levelsByPath + 2 : chain.levels + 1;
+            EXPECT_EQ(totalsOf(d.drive).size(), nodes) << where;
         }
     }
 }
@@ -238,13 +235,13 @@ TEST(WinScan, DeepChainsAreCountedToTheLastByteByHandles) {
 TEST(WinScan, EveryDriveReadsAsTheReferenceWalkReadsIt) {
     for (bool byPath : bothWalks) {
         for (char letter : std::string("DEFHJKLQSUVW")) {
-            SCOPED_TRACE(std::string(1, letter) + (byPath ? " path walk" : " handle walk"));
+            const std::string where = std::string(1, letter) + (byPath ? " path walk" : " handle walk");
             ScannedDrive walked(letter, byPath);
             ScannedDrive reference(letter, byPath);
-            ASSERT_TRUE(walked.read());
-            ASSERT_TRUE(referenceReadDrive(win32FileSystem(), reference.drive));
-            EXPECT_EQ(firstTreeDifference(walked.drive, reference.drive), "");
-            EXPECT_EQ(currentDirectory(), std::string(1, letter) + ":\\");
+            ASSERT_TRUE(walked.read()) << where;
+            ASSERT_TRUE(referenceReadDrive(win32FileSystem(), reference.drive)) << where;
+            EXPECT_EQ(firstTreeDifference(walked.drive, reference.drive), "") << where;
+            EXPECT_EQ(currentDirectory(), std::string(1, letter) + ":\\") << where;
         }
     }
 }
@@ -261,8 +258,8 @@ struct RenamingPrompt final : QuietPrompt {
 
 TEST(WinScan, AStepUpThatLandsElsewhereEndsThePathWalkIncomplete) {
     for (bool byPath : bothWalks) {
-        SCOPED_TRACE(byPath ? "path walk" : "handle walk");
-        ASSERT_TRUE(CreateDirectoryA("V:\\ren", nullptr) && CreateDirectoryA("V:\\ren\\sub", nullptr));
+        const std::string where = std::string(byPath ? "path walk" : "handle walk");
+        ASSERT_TRUE(CreateDirectoryA("V:\\ren", nullptr) && CreateDirectoryA("V:\\ren\\sub", nullptr)) << where;
         HANDLE file = CreateFileA("V:\\ren\\sub\\file", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
         DWORD written = 0;
         WriteFile(file, "12345", 5, &written, nullptr);
@@ -270,10 +267,10 @@ TEST(WinScan, AStepUpThatLandsElsewhereEndsThePathWalkIncomplete) {
         RenamingPrompt prompt;
         {
             ScannedDrive v('V', byPath);
-            ASSERT_TRUE(openDrive(win32FileSystem(), prompt, v.drive));
-            EXPECT_EQ(prompt.incomplete, byPath);
-            EXPECT_EQ(v.drive->scanned, byPath ? 0 : 1);
-            EXPECT_EQ(v.drive->subfoldersBytes, 5u);
+            ASSERT_TRUE(openDrive(win32FileSystem(), prompt, v.drive)) << where;
+            EXPECT_EQ(prompt.incomplete, byPath) << where;
+            EXPECT_EQ(v.drive->scanned, byPath ? 0 : 1) << where;
+            EXPECT_EQ(v.drive->subfoldersBytes, 5u) << where;
         }
         ASSERT_TRUE(DeleteFileA("V:\\moved\\sub\\file") && RemoveDirectoryA("V:\\moved\\sub") &&
                     RemoveDirectoryA("V:\\moved"));
