@@ -1,5 +1,6 @@
 #include "app/message_box_prompt.h"
 
+#include "app/scan_pump.h"
 #include "ui/globals.h"
 
 #include <windows.h>
@@ -15,15 +16,22 @@ public:
         // The box took the keyboard focus; the list gets it back, on Cancel
         // and on a Retry that goes on to open the drive.
         SetFocus(folderList);
-        return answer != IDCANCEL;
+        // 0 when the box could not be shown at all: asking again would fail
+        // again, for ever.
+        return answer == IDRETRY;
     }
 
     void tellScanIncomplete() override {
+        forgetScanFolder();
         MessageBoxA(mainWindow,
-                    "Out of memory: not every folder of this drive could be read, so its "
-                    "totals are incomplete. Open the drive again to read it anew.",
+                    "Not every folder of this drive could be read, so its totals are "
+                    "incomplete. Opening the drive again reads it anew.",
                     caption, MB_ICONWARNING | MB_OK);
         SetFocus(folderList);
+    }
+
+    bool keepReading(const ScanProgress& progress) override {
+        return keepReadingAndPump(progress);
     }
 };
 

@@ -8,7 +8,8 @@
 int runQuorvel(HINSTANCE instance);
 
 // Steps of the start-up, each usable on its own by test programs (which have
-// no row-image bitmap). Each answers false where the start-up would stop.
+// no row-image bitmap). Those that can fail answer false where the start-up
+// would stop.
 void createPalette();
 bool registerMainWindowClass();
 bool createMainWindow(int screenWidth, int screenHeight);

@@ -1,9 +1,11 @@
 #include "app/window_proc.h"
 
 #include "app/message_box_prompt.h"
+#include "app/scan_pump.h"
 #include "list/navigation.h"
 #include "pane/chart_gdi.h"
 #include "pane/panel_gdi.h"
+#include "pane/progress_gdi.h"
 #include "ui/client_split.h"
 #include "ui/globals.h"
 #include "win32/win32_file_system.h"
@@ -12,8 +14,15 @@
 
 namespace {
 
+// Either may read a drive; the pump ends once the list shows the outcome.
 void openMarkedRow() {
     openSelectedRow(win32FileSystem(), messageBoxPrompt());
+    endScanPump();
+}
+
+void readListedDriveAgain() {
+    readDriveOfListingAgain(win32FileSystem(), messageBoxPrompt());
+    endScanPump();
 }
 
 // The pane is repainted for whatever row is selected when WM_PAINT comes.
@@ -31,7 +40,12 @@ void fitFolderList(LPARAM size) {
 void paintWindow(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    paintChartPane(dc, paint.rcPaint, window);
+    // While a drive is read the list's rows may point into a tree being
+    // replaced: the pane shows the reading, not the selection.
+    if (const ScanProgress* progress = shownScanProgress())
+        paintReadingProgress(dc, paint.rcPaint, window, *progress);
+    else
+        paintChartPane(dc, paint.rcPaint, window);
     EndPaint(window, &paint);
 }
 
@@ -44,6 +58,7 @@ void handleListNotification(HWND window, const NMHDR* header) {
     } else if (header->code == LVN_KEYDOWN) {
         const NMLVKEYDOWN* key = reinterpret_cast<const NMLVKEYDOWN*>(header);
         if (key->wVKey == VK_RETURN) openMarkedRow();
+        if (key->wVKey == VK_F5) readListedDriveAgain();
         // Before the list moves its selection; the repaint comes after it.
         invalidateWindow(window);
     } else if (header->code == NM_CLICK || header->code == NM_RCLICK) {
@@ -66,6 +81,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // Activation focuses the main window itself; the keys belong to the list.
         if (folderList) SetFocus(folderList);
         return 0;
+    case WM_SETCURSOR:
+        // The wait cursor stays over the list and the pane while a drive is read.
+        if (shownScanProgress() && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_CLOSE:
         // The window is not destroyed: the process ending takes it away.
         PostQuitMessage(0);

@@ -61,6 +61,53 @@ void selectRow(int row) {
         SendMessageA(folderList, LVM_SETSELECTIONMARK, 0, row);
 }
 
+// The names from a drive's root down to the listed folder, and the selected
+// row's name, copied: reading the drive again frees every node they came from.
+struct WayDown {
+    char* names = nullptr;               // one after another, each ending in 0
+    int count = 0;                       // names below the drive's root
+    const char* selectedName = nullptr;  // inside `names`; null for " .." or none
+    ~WayDown() { std::free(names); }
+};
+
+bool rememberWay(const FolderNode* listed, const FolderNode* drive, const FolderNode* selected,
+                 WayDown& way) {
+    size_t pathSize = 0;
+    for (const FolderNode* node = listed; node != drive; node = node->parent) {
+        pathSize += std::strlen(node->name) + 1;
+        ++way.count;
+    }
+    bool keepSelected = selected && !isDotDot(selected) && !selected->isDrive;
+    size_t selectedSize = keepSelected ? std::strlen(selected->name) + 1 : 0;
+    way.names = static_cast<char*>(std::malloc(pathSize + selectedSize + 1));
+    if (!way.names) return false;
+    // Names from the listed folder up, each in front of the one below it.
+    size_t end = pathSize;
+    for (const FolderNode* node = listed; node != drive; node = node->parent) {
+        size_t size = std::strlen(node->name) + 1;
+        end -= size;
+        std::memcpy(way.names + end, node->name, size);
+    }
+    if (keepSelected) {
+        std::memcpy(way.names + pathSize, selected->name, selectedSize);
+        way.selectedName = way.names + pathSize;
+    }
+    return true;
+}
+
+// The first child of that name, " .." aside: names the code page reads
+// alike lead to the first of them, as they do in the list.
+FolderNode* childNamed(FolderNode* folder, const char* name) {
+    for (FolderNode* child = folder->firstChild; child; child = child->next)
+        if (!isDotDot(child) && std::strcmp(child->name, name) == 0) return child;
+    return nullptr;
+}
+
+FolderNode* driveOf(FolderNode* node) {
+    while (node && !node->isDrive) node = node->parent;
+    return node;
+}
+
 }  // namespace
 
 int* returnPositions = initialReturnPositions;
@@ -104,4 +151,46 @@ void openSelectedRow(FileSystem& fs, DrivePrompt& prompt) {
     fillRows(shown);
     if (up) row = rowOf(up);
     selectRow(row);
+}
+
+void readDriveOfListingAgain(FileSystem& fs, DrivePrompt& prompt) {
+    FolderNode* selected = selectedNode();
+    // Every row of a folder's listing is a child of the folder listed.
+    FolderNode* first = rowNode(0);
+    FolderNode* listed = returnDepth > 0 && first ? first->parent : nullptr;
+    FolderNode* drive = returnDepth > 0 ? driveOf(listed) : selected;
+    if (!drive || !drive->isDrive) return;
+    WayDown way;
+    if (listed && !rememberWay(listed, drive, selected, way)) return;
+
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    bool read = readDriveAgain(fs, prompt, drive);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    // Not read: the old tree and the rows into it are as they were. The
+    // drive list's rows are the drives, which stay.
+    if (!read || !listed) return;
+
+    // The rows point into the old tree, which is gone: down from the root
+    // by the kept names, as far as they still lead. Each listing on the way
+    // is filled to find the row the user came down from, as the way back
+    // up needs it.
+    FolderNode* shown = drive;
+    int depth = 1;
+    bool whole = true;
+    const char* name = way.names;
+    for (int k = 0; k < way.count; ++k, name += std::strlen(name) + 1) {
+        FolderNode* child = childNamed(shown, name);
+        if (!child || !ensureUpNode(child)) {
+            whole = false;
+            break;
+        }
+        fillRows(shown);
+        returnPositions[depth] = rowOf(child);
+        shown = child;
+        ++depth;
+    }
+    returnDepth = depth;
+    fillRows(shown);
+    FolderNode* again = whole && way.selectedName ? childNamed(shown, way.selectedName) : nullptr;
+    selectRow(rowOf(again ? again : ensureUpNode(shown)));
 }

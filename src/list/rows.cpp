@@ -15,13 +15,16 @@ void addNodeRow(FolderNode* node) {
     SendMessageA(folderList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-FolderNode* selectedNode() {
-    LRESULT mark = SendMessageA(folderList, LVM_GETSELECTIONMARK, 0, 0);
-    if (mark < 0) return nullptr;
+FolderNode* rowNode(int row) {
+    if (row < 0) return nullptr;
     LVITEMA item = {};
     item.mask = LVIF_PARAM;
-    item.iItem = static_cast<int>(mark);
+    item.iItem = row;
     item.iSubItem = 0;
-    SendMessageA(folderList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (!SendMessageA(folderList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
     return reinterpret_cast<FolderNode*>(item.lParam);
+}
+
+FolderNode* selectedNode() {
+    return rowNode(static_cast<int>(SendMessageA(folderList, LVM_GETSELECTIONMARK, 0, 0)));
 }

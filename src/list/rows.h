@@ -7,6 +7,9 @@ struct FolderNode;
 // image 2 for "..", 1 for a drive, 0 for a folder; the node as item data.
 void addNodeRow(FolderNode* node);
 
+// The node of row `row`, or null.
+FolderNode* rowNode(int row);
+
 // The node of the row holding the selection mark, or null.
 FolderNode* selectedNode();
 

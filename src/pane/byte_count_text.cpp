@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-ByteCountText formatByteCount(uint64_t count) {
+ByteCountText formatCount(uint64_t count, const char* suffix) {
     // Digits from the right into a scratch buffer; no locale, no grouping.
     char digits[20];
     int digitCount = 0;
@@ -11,11 +11,17 @@ ByteCountText formatByteCount(uint64_t count) {
         count /= 10;
     } while (count != 0);
 
-    static const char suffix[] = " byte(s)";
     ByteCountText result;
     result.length = 0;
     while (digitCount > 0) result.text[result.length++] = digits[--digitCount];
-    std::memcpy(result.text + result.length, suffix, sizeof suffix);
-    result.length += static_cast<int>(sizeof suffix) - 1;
+    size_t suffixLength = std::strlen(suffix);
+    if (suffixLength > sizeof result.text - 21) suffixLength = sizeof result.text - 21;
+    std::memcpy(result.text + result.length, suffix, suffixLength);
+    result.length += static_cast<int>(suffixLength);
+    result.text[result.length] = 0;
     return result;
+}
+
+ByteCountText formatByteCount(uint64_t count) {
+    return formatCount(count, " byte(s)");
 }

@@ -12,14 +12,6 @@
 
 namespace {
 
-// The line height of the window's own default font, from a short-lived DC.
-int windowLineHeight(HWND window) {
-    HDC measuring = GetDC(window);
-    int height = lineHeightOf(measuring);
-    ReleaseDC(window, measuring);
-    return height;
-}
-
 // A share shown alone is an ellipse: Pie with its two points on one ray
 // would draw the same disc, but with a radius outlined across it.
 void drawShare(HDC dc, const PieGeometry& pie, const PieWedge& wedge, HBRUSH brush) {
@@ -55,16 +47,16 @@ void paintChartPane(HDC dc, RECT& update, HWND window) {
 
     SizeBreakdown breakdown = computeSizeBreakdown(selected);
     // The pie box depends on the client height alone, so a narrow window
-    // cuts the legend off rather than shrinking the pie.
-    ChartLayout layout = computeChartLayout(client.bottom, windowLineHeight(window));
+    // cuts the legend off rather than shrinking the pie. One line height,
+    // from the DC the text is drawn in, spaces the entries and their lines.
+    int lineHeight = lineHeightOf(dc);
+    ChartLayout layout = computeChartLayout(client.bottom, lineHeight);
     drawPieChart(dc, layout.pieLeft, layout.pieTop, layout.chartSide, layout.chartSide,
                  breakdown.currentFraction, breakdown.filesFraction);
-    drawLegendEntry(dc, layout.legendX, layout.entries[0].y, paletteGreen,
-                    "The current folder", breakdown.currentBytes);
-    drawLegendEntry(dc, layout.legendX, layout.entries[1].y, paletteBlue,
-                    "The rest of folders", breakdown.restBytes);
-    drawLegendEntry(dc, layout.legendX, layout.entries[2].y, paletteWhite,
-                    "Files", breakdown.parentFilesBytes);
+    drawLegendEntry(dc, layout.entries[0], paletteGreen, "The current folder",
+                    breakdown.currentBytes);
+    drawLegendEntry(dc, layout.entries[1], paletteBlue, "The rest of folders", breakdown.restBytes);
+    drawLegendEntry(dc, layout.entries[2], paletteWhite, "Files", breakdown.parentFilesBytes);
 }
 
 void drawPieChart(HDC dc, int left, int top, int width, int height,
@@ -78,9 +70,8 @@ void drawPieChart(HDC dc, int left, int top, int width, int height,
     if (pie.drawBlue) drawShare(dc, pie, pie.wedges[pieBlue], paletteBlue);
 }
 
-void drawLegendEntry(HDC dc, int x, int y, HBRUSH brush, const char* label, uint64_t count) {
-    LegendEntryLayout entry = computeLegendEntry(x, y, lineHeightOf(dc));
-
+void drawLegendEntry(HDC dc, const LegendEntryLayout& entry, HBRUSH brush, const char* label,
+                     uint64_t count) {
     SelectObject(dc, outlinePen);
     SelectObject(dc, brush);
     Rectangle(dc, entry.swatchLeft, entry.swatchTop, entry.swatchRight, entry.swatchBottom);

@@ -2,6 +2,8 @@
 // the pie and its legend, drawn with GDI from what chart_layout.h computes.
 #pragma once
 
+#include "pane/chart_layout.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -17,4 +19,6 @@ void paintChartPane(HDC dc, RECT& update, HWND window);
 void drawPieChart(HDC dc, int left, int top, int width, int height,
                   double currentFraction, double filesFraction);
 
-void drawLegendEntry(HDC dc, int x, int y, HBRUSH brush, const char* label, uint64_t count);
+// One entry where computeLegendEntry placed it: swatch, label, count line.
+void drawLegendEntry(HDC dc, const LegendEntryLayout& entry, HBRUSH brush, const char* label,
+                     uint64_t count);

@@ -141,14 +141,15 @@ ChartLayout computeChartLayout(int32_t clientHeight, int32_t lineHeight) {
     ChartLayout layout;
     // The same division that sizes the list, so the two meet exactly.
     layout.paneTop = folderListHeight(clientHeight);
-    layout.chartSide = clientHeight - layout.paneTop - 20;
-    layout.pieLeft = 10;
-    layout.pieTop = layout.paneTop + 10;
-    layout.legendX = clientHeight - layout.paneTop + 20;
+    // The pie's square box fills the pane's height but for a margin above
+    // and below; the legend starts a gap right of it, level with its top.
+    layout.chartSide = clientHeight - layout.paneTop - 2 * pieMargin;
+    layout.pieLeft = pieMargin;
+    layout.pieTop = layout.paneTop + pieMargin;
+    layout.legendX = layout.pieLeft + layout.chartSide + legendGap;
     // Entries are three lines apart: label, count, one empty line.
     for (int i = 0; i < 3; ++i)
-        layout.entries[i] = computeLegendEntry(layout.legendX,
-                                               layout.paneTop + 10 + 3 * i * lineHeight,
+        layout.entries[i] = computeLegendEntry(layout.legendX, layout.pieTop + 3 * i * lineHeight,
                                                lineHeight);
     return layout;
 }

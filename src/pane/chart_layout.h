@@ -69,11 +69,16 @@ struct LegendEntryLayout {
     int32_t countY;               // the count line, one text line below the label
 };
 
+// Pixels between the pie's box and the pane's left, top and bottom edges.
+constexpr int32_t pieMargin = 10;
+// Pixels between the pie's box and the legend's swatches.
+constexpr int32_t legendGap = 30;
+
 struct ChartLayout {
     int32_t paneTop;    // where the list's third ends
     int32_t chartSide;  // side of the pie's square box
     int32_t pieLeft, pieTop;
-    int32_t legendX;
+    int32_t legendX;    // left of the swatches: legendGap right of the box
     LegendEntryLayout entries[3];  // top to bottom: green, blue, white
 };
 

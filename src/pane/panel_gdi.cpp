@@ -20,13 +20,17 @@ void showArrowCursor() {
 
 }  // namespace
 
-void paintInfoPanel(HDC dc, HWND window, const RECT& update) {
+HBRUSH panelGroundBrush() {
     if (!panelBrush) panelBrush = CreateSolidBrush(RGB(192, 192, 192));
+    return panelBrush;
+}
+
+void paintInfoPanel(HDC dc, HWND window, const RECT& update) {
     if (!linkPen) linkPen = CreatePen(PS_SOLID, 0, linkColour);
 
     // Only the ground keeps to the update rectangle; the lines and the hot
     // spots are laid out over the whole client area.
-    FillRect(dc, &update, panelBrush);
+    FillRect(dc, &update, panelGroundBrush());
     SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SelectObject(dc, linkPen);
 

@@ -8,6 +8,10 @@
 extern HBRUSH panelBrush;  // light grey ground
 extern HPEN linkPen;       // blue underline of the link lines
 
+// The panel's ground, made on first use: the pane's ground also while a
+// drive is read.
+HBRUSH panelGroundBrush();
+
 void paintInfoPanel(HDC dc, HWND window, const RECT& update);
 void updateLinkCursor(int x, int y);
 void openLinkAt(int x, int y);

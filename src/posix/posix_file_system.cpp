@@ -84,8 +84,7 @@ void PosixFileSystem::readVolumeLabel(const char* rootPath, char* label, unsigne
 }
 
 bool PosixFileSystem::isOwnRootPath(const char* path) const {
-    char upper = path[0] >= 'a' && path[0] <= 'z' ? static_cast<char>(path[0] - 'a' + 'A') : path[0];
-    return upper == letter && path[1] == ':' && path[2] == '\\' && path[3] == 0;
+    return driveLetterOf(path) == letter;
 }
 
 OpenFolder* PosixFileSystem::open(int fd, bool isRoot) {

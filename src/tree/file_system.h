@@ -10,6 +10,13 @@ enum DriveType : unsigned {
     driveTypeRemovable = 2,  // the only answer the program tells apart
 };
 
+// The drive letter of a root path "X:\", in upper case; 0 for any other text.
+inline char driveLetterOf(const char* path) {
+    char letter = path[0] >= 'a' && path[0] <= 'z' ? static_cast<char>(path[0] - 'a' + 'A') : path[0];
+    bool isRoot = letter >= 'A' && letter <= 'Z' && path[1] == ':' && path[2] == '\\' && path[3] == 0;
+    return isRoot ? letter : 0;
+}
+
 struct FolderIdentity {
     uint64_t volume;
     uint64_t index;

@@ -115,6 +115,25 @@ int openDescriptors() {
     return count;
 }
 
+// `levels` nested folders named `name` below `dir`, each holding one file of
+// 1 byte; openat all the way, so that the chain may outgrow any path.
+bool makeChain(const std::string& dir, unsigned levels, const char* name = "d") {
+    if (mkdir(dir.c_str(), 0755) != 0) return false;
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (unsigned i = 0; i < levels && fd >= 0; ++i) {
+        int next = mkdirat(fd, name, 0755) == 0 ? openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        close(fd);
+        fd = next;
+        int file = fd >= 0 ? openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644) : -1;
+        bool written = file >= 0 && write(file, "q", 1) == 1;
+        if (file >= 0) close(file);
+        if (!written) fd = -1;
+    }
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
 // Each test gets a fresh folder in /tmp, removed again with the tree built
 // from it.
 class PosixScan : public ::testing::Test {
@@ -345,19 +364,7 @@ TEST_F(PosixScan, ChainLongerThanAnyPathIsWalkedToTheBottom) {
     const char name[] = "a-folder-name-23-chars-";
     static_assert(levels * sizeof name > PATH_MAX, "the chain must outgrow any path");
     std::string dir = base + "/c";
-    ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (unsigned i = 0; i < levels && fd >= 0; ++i) {
-        ASSERT_EQ(mkdirat(fd, name, 0755), 0);
-        int next = openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        int file = openat(next, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        ASSERT_EQ(write(file, "q", 1), 1);
-        close(file);
-        close(fd);
-        fd = next;
-    }
-    ASSERT_GE(fd, 0);
-    close(fd);
+    ASSERT_TRUE(makeChain(dir, levels, name));
 
     PosixFileSystem fs('Q', dir.c_str());
     FolderNode* drive = driveOf(fs);
@@ -377,24 +384,6 @@ TEST_F(PosixScan, ChainLongerThanAnyPathIsWalkedToTheBottom) {
         ASSERT_EQ(node->subfoldersBytes, levels - depth);
     }
     EXPECT_EQ(depth, levels);
-}
-
-// `levels` nested folders named "d" below `dir`, each holding one file of 1 byte.
-bool makeChain(const std::string& dir, unsigned levels) {
-    if (mkdir(dir.c_str(), 0755) != 0) return false;
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (unsigned i = 0; i < levels && fd >= 0; ++i) {
-        int next = mkdirat(fd, "d", 0755) == 0 ? openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
-        close(fd);
-        fd = next;
-        int file = fd >= 0 ? openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644) : -1;
-        bool written = file >= 0 && write(file, "q", 1) == 1;
-        if (file >= 0) close(file);
-        if (!written) fd = -1;
-    }
-    if (fd < 0) return false;
-    close(fd);
-    return true;
 }
 
 // A chain six times deeper than the descriptors allowed: where they run

@@ -4,6 +4,8 @@
 #include "pane/chart_layout.h"
 #include "pane/panel_gdi.h"
 #include "pane/panel_layout.h"
+#include "pane/progress_gdi.h"
+#include "pane/progress_layout.h"
 #include "res/resource_ids.h"
 #include "tree/folder_node.h"
 #include "ui/globals.h"
@@ -68,11 +70,9 @@ void showNoSelection() {
     SendMessageA(folderList, LVM_SETSELECTIONMARK, 0, -1);
 }
 
-int windowLineHeight() {
-    HDC dc = GetDC(mainWindow);
+int lineHeightIn(HDC dc) {
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
-    ReleaseDC(mainWindow, dc);
     return metrics.tmHeight;
 }
 
@@ -226,7 +226,7 @@ TEST_F(PaneGdiTest, LegendEntrySwatchLabelAndCount) {
     const int x = 20, y = 30;
     const COLORREF text = GetSysColor(COLOR_BTNTEXT);
 
-    drawLegendEntry(canvas.dc(), x, y, paletteBlue, "The rest of folders", 600);
+    drawLegendEntry(canvas.dc(), computeLegendEntry(x, y, h), paletteBlue, "The rest of folders", 600);
     EXPECT_PIXEL(canvas, x + h, y + h / 2, blue);
     EXPECT_PIXEL(canvas, x, y, black);                      // outline, top-left
     EXPECT_PIXEL(canvas, x + 2 * h - 1, y + h - 1, black);  // outline, bottom-right
@@ -257,7 +257,7 @@ TEST_F(PaneGdiTest, ChartForAFolderRow) {
     EXPECT_PIXEL(canvas, 12, 212, GetSysColor(COLOR_BTNFACE));  // outside the disc
 
     // Legend at x 420: green, blue, white, three lines apart.
-    const int h = windowLineHeight();
+    const int h = lineHeightIn(canvas.dc());
     ChartLayout layout = computeChartLayout(clientHeight, h);
     ASSERT_EQ(layout.legendX, 420);
     const COLORREF swatches[3] = {green, blue, white};
@@ -284,10 +284,14 @@ const LegendCase legendCases[] = {
 
 TEST_F(PaneGdiTest, LegendTextsBesideTheirSwatches) {
     const char* labels[3] = {"The current folder", "The rest of folders", "Files"};
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(canvas.dc(), &metrics);
-    const int h = metrics.tmHeight;                // the text lines, in the paint's DC
-    const int entryStep = 3 * windowLineHeight();  // the entries, in the window's font
+    // A font other than the window's own: entries and lines both go by the
+    // paint's DC, measured once.
+    SelectObject(canvas.dc(), GetStockObject(DEFAULT_GUI_FONT));
+    const int h = lineHeightIn(canvas.dc());
+    HDC windowDc = GetDC(mainWindow);
+    ASSERT_NE(h, lineHeightIn(windowDc));
+    ReleaseDC(mainWindow, windowDc);
+    const int entryStep = 3 * h;
     const int legendX = 420, textX = legendX + 2 * h + 4;
     // Right of the swatches down to the pane's bottom: only legend text lies there.
     const int areaLeft = legendX + 2 * h;
@@ -304,6 +308,7 @@ TEST_F(PaneGdiTest, LegendTextsBesideTheirSwatches) {
         Canvas expected{clientWidth, clientHeight};
         ASSERT_TRUE(expected.ready());
         expected.fill(face);
+        SelectObject(expected.dc(), GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(expected.dc(), TRANSPARENT);
         SetTextColor(expected.dc(), GetSysColor(COLOR_BTNTEXT));
         for (int i = 0; i < 3; ++i) {
@@ -468,3 +473,48 @@ TEST_F(PaneGdiTest, HandCursorOnlyOverALinkLine) {
 }
 
 }  // namespace
+
+// ---- reading progress ----
+
+// The counts and a path far wider than the pane, against the same texts
+// drawn with TextOutA where each belongs, the path as cutInMiddle keeps it
+// for the default GUI font: the wrong font, place, ground or cut fails.
+TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
+    FolderNode drive = makeNode(nullptr, 0, 0);
+    drive.isDrive = 1;
+    drive.rootPath = "Q:\\";
+    const std::string longName(200, 'n');
+    FolderNode deep = makeNode(&drive, 0, 0);
+    deep.name = longName.c_str();
+    FolderNode last = makeNode(&deep, 0, 0);
+    last.name = "last";
+    linkHotSpotCount = 2;
+    RECT update{0, 0, clientWidth, clientHeight};
+    paintReadingProgress(canvas.dc(), update, mainWindow, ScanProgress{12, 345, 5368709120ull, &last});
+    EXPECT_EQ(update.top, paneTop);
+    EXPECT_EQ(linkHotSpotCount, 0);
+
+    Canvas expected{clientWidth, clientHeight};
+    ASSERT_TRUE(expected.ready());
+    HDC dc = expected.dc();
+    RECT pane{0, paneTop, clientWidth, clientHeight};
+    FillRect(dc, &pane, panelGroundBrush());
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    int32_t widths[256];
+    GetCharWidth32A(dc, 0, 255, reinterpret_cast<INT*>(widths));
+    const std::string path = "Q:\\" + longName + "\\last";
+    MiddleCut cut = cutInMiddle(path.data(), path.size(), widths, clientWidth - 20);
+    ASSERT_TRUE(cut.cut);
+    const std::string lines[progressLineCount] = {
+        "Reading the drive (Esc stops)", "12 folder(s)", "345 file(s)", "5368709120 byte(s)",
+        path.substr(0, cut.headLength) + "..." + path.substr(cut.tailStart)};
+    for (int i = 0; i < progressLineCount; ++i)
+        TextOutA(dc, 10, paneTop + 10 + i * metrics.tmHeight, lines[i].data(), static_cast<int>(lines[i].size()));
+
+    POINT first{-1, -1};
+    EXPECT_EQ(canvas.differences(expected, 0, 0, clientWidth, clientHeight, first), 0)
+        << "first at (" << first.x << ", " << first.y << ")";
+}

@@ -121,9 +121,9 @@ OpenFolder* MemoryFileSystem::open(MemoryFolder* folder) {
 
 OpenFolder* MemoryFileSystem::openRoot(const char* rootPath, FolderIdentity& id) {
     ++diskCalls;
-    auto found = drives.find(rootPath[0]);
+    auto found = drives.find(driveLetterOf(rootPath));
     if (found == drives.end() || !found->second.present) return nullptr;
-    currentDrive = rootPath[0];
+    currentDrive = found->first;
     lost = false;
     id = FolderIdentity{static_cast<uint64_t>(currentDrive), static_cast<uint64_t>(found->second.root->id)};
     return open(found->second.root);

@@ -1,0 +1,73 @@
+#include "pane/progress_layout.h"
+
+#include "pane/chart_layout.h"
+#include "tree/folder_node.h"
+#include "ui/client_split.h"
+
+#include <cstring>
+
+ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight) {
+    ProgressLayout layout;
+    layout.paneTop = folderListHeight(clientHeight);
+    layout.x = pieMargin;
+    for (int i = 0; i < progressLineCount; ++i)
+        layout.lineY[i] = layout.paneTop + pieMargin + i * lineHeight;
+    layout.textWidth = clientWidth - 2 * pieMargin;
+    if (layout.textWidth < 0) layout.textWidth = 0;
+    return layout;
+}
+
+namespace {
+
+const FolderNode* driveOf(const FolderNode* folder) {
+    while (folder && !folder->isDrive) folder = folder->parent;
+    return folder;
+}
+
+}  // namespace
+
+size_t folderPathLength(const FolderNode* folder) {
+    const FolderNode* drive = driveOf(folder);
+    if (!drive) return 0;
+    size_t length = std::strlen(drive->rootPath ? drive->rootPath : "");
+    for (const FolderNode* node = folder; node != drive; node = node->parent)
+        length += std::strlen(node->name) + 1;
+    // The root path ends in the separator: the first name needs none.
+    return folder == drive ? length : length - 1;
+}
+
+void writeFolderPath(const FolderNode* folder, char* out) {
+    const FolderNode* drive = driveOf(folder);
+    size_t end = folderPathLength(folder);
+    out[end] = 0;
+    if (!drive) return;
+    // Names from the folder up, each written in front of the one below.
+    for (const FolderNode* node = folder; node != drive; node = node->parent) {
+        size_t nameLength = std::strlen(node->name);
+        end -= nameLength;
+        std::memcpy(out + end, node->name, nameLength);
+        if (node->parent != drive) out[--end] = '\\';
+    }
+    std::memcpy(out, drive->rootPath ? drive->rootPath : "", end);
+}
+
+MiddleCut cutInMiddle(const char* text, size_t length, const int32_t* charWidths,
+                      int32_t maxWidth) {
+    auto widthOf = [&](size_t i) { return charWidths[static_cast<unsigned char>(text[i])]; };
+    // A path's width stays far below 2^31 pixels: names are short, paths
+    // a few thousand characters.
+    int32_t total = 0;
+    for (size_t i = 0; i < length; ++i) total += widthOf(i);
+    if (total <= maxWidth) return MiddleCut{length, length, false};
+
+    int32_t room = maxWidth - 3 * charWidths[static_cast<unsigned char>('.')];
+    if (room < 0) room = 0;
+    int32_t headWidth = 0;
+    size_t head = 0;
+    while (head < length && headWidth + widthOf(head) <= room / 2) headWidth += widthOf(head++);
+    int32_t tailWidth = 0;
+    size_t tail = length;
+    while (tail > head && headWidth + tailWidth + widthOf(tail - 1) <= room)
+        tailWidth += widthOf(--tail);
+    return MiddleCut{head, tail, true};
+}
