@@ -67,19 +67,22 @@ struct NtCalls {
 
 // The one listing being read: the walk reads a folder's listing whole
 // before it opens any subfolder, so one buffer serves every folder.
+// All zero at the start, so that it takes no room in the program file.
 struct Listing {
-    HANDLE folder = nullptr;  // whose listing the buffer holds; null: none
-    bool fromRoot = false;    // leave out "." and "..", which the Find calls do not list at a root
-    bool ended = false;
-    const FILE_ID_BOTH_DIR_INFO* next = nullptr;  // in `buffer`; null: read more
-    char* buffer = nullptr;                       // from the heap, once
-    char name[1024];                              // the entry's name in the code page
+    HANDLE folder;                      // whose listing the buffer holds; null: none
+    bool fromRoot;                      // leave out "." and "..", which the Find calls do not list at a root
+    bool ended;
+    const FILE_ID_BOTH_DIR_INFO* next;  // in `buffer`; null: read more
+    char* buffer;                       // from the heap, once: an array here would be stored in the program file
+    char* name;                         // the entry's name in the code page, at the buffer's end
 };
 
-NtCalls nt = {};
+const int nameBytes = 1024;
+
+NtCalls nt;
 Listing listing;
-HANDLE rootFolder = nullptr;
-DWORD rootVolume = 0;  // the serial of the root's volume, read once per walk
+HANDLE rootFolder;
+DWORD rootVolume;  // the serial of the root's volume, read once per walk
 
 OpenFolder* asOpen(HANDLE handle) {
     return static_cast<OpenFolder*>(handle);
@@ -148,8 +151,8 @@ const FILE_ID_BOTH_DIR_INFO* nextRecord(bool first) {
 
 void describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry) {
     int characters = static_cast<int>(read.FileNameLength / sizeof(WCHAR));
-    int length = WideCharToMultiByte(CP_ACP, 0, read.FileName, characters, listing.name,
-                                     sizeof listing.name - 1, nullptr, nullptr);
+    int length = WideCharToMultiByte(CP_ACP, 0, read.FileName, characters, listing.name, nameBytes - 1,
+                                     nullptr, nullptr);
     listing.name[length] = 0;
     entry.name = listing.name;
     entry.size = static_cast<uint64_t>(read.EndOfFile.QuadPart);
@@ -183,8 +186,11 @@ bool ntWalkAvailable() {
 // The root by its path, once; it stays the current directory, so that
 // nothing the walk holds keeps another folder current.
 OpenFolder* ntOpenRoot(const char* rootPath, FolderIdentity& id) {
-    if (!listing.buffer && !(listing.buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, listingBytes))))
-        return nullptr;
+    if (!listing.buffer) {
+        listing.buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, listingBytes + nameBytes));
+        if (!listing.buffer) return nullptr;
+        listing.name = listing.buffer + listingBytes;
+    }
     if (!SetCurrentDirectoryA(rootPath)) return nullptr;
     if (!GetVolumeInformationA(rootPath, nullptr, 0, &rootVolume, nullptr, nullptr, nullptr, 0)) rootVolume = 0;
     HANDLE root = CreateFileA(rootPath, listAndTraverse, shareAll, nullptr, OPEN_EXISTING,

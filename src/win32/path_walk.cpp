@@ -12,15 +12,17 @@
 // which is always the current directory, and closes that one first.
 namespace {
 
+// From the heap, once: in the program's data it would be stored in the
+// program file.
 struct PathWalk {
     char expected[MAX_PATH + 1];  // where the walk is, with a trailing backslash
     size_t length;                // of `expected`; 0 until a root is opened
     OpenFolder* listed;           // whose listing `search` reads; null: none
-    HANDLE search;                // INVALID_HANDLE_VALUE once that listing ended
+    HANDLE search;                // null once that listing ended
     WIN32_FIND_DATAA found;
 };
 
-PathWalk walk = {{}, 0, nullptr, INVALID_HANDLE_VALUE, {}};
+PathWalk* place;
 
 OpenFolder* asOpen(size_t length) {
     return reinterpret_cast<OpenFolder*>(length);
@@ -31,9 +33,9 @@ size_t lengthOf(OpenFolder* folder) {
 }
 
 void endListing() {
-    if (walk.search != INVALID_HANDLE_VALUE) FindClose(walk.search);
-    walk.search = INVALID_HANDLE_VALUE;
-    walk.listed = nullptr;
+    if (place->search) FindClose(place->search);
+    place->search = nullptr;
+    place->listed = nullptr;
 }
 
 // The system gives the current directory without its trailing backslash,
@@ -41,8 +43,8 @@ void endListing() {
 bool isAtExpected() {
     char actual[MAX_PATH + 1];
     DWORD length = GetCurrentDirectoryA(sizeof actual, actual);
-    size_t wanted = walk.length == 3 ? 3 : walk.length - 1;
-    return length == wanted && std::memcmp(actual, walk.expected, wanted) == 0;
+    size_t wanted = place->length == 3 ? 3 : place->length - 1;
+    return length == wanted && std::memcmp(actual, place->expected, wanted) == 0;
 }
 
 // The identity of the folder `path` names from the current directory
@@ -61,13 +63,13 @@ void identify(const char* path, FolderIdentity& id) {
 // The name a folder is entered by: its own where the path rules leave it
 // alone, else its short name where that is plain, else none.
 const char* enterName() {
-    if (isPlainWin32Name(walk.found.cFileName)) return walk.found.cFileName;
-    if (isPlainWin32Name(walk.found.cAlternateFileName)) return walk.found.cAlternateFileName;
+    if (isPlainWin32Name(place->found.cFileName)) return place->found.cFileName;
+    if (isPlainWin32Name(place->found.cAlternateFileName)) return place->found.cAlternateFileName;
     return "";
 }
 
 void describe(FolderEntry& entry) {
-    const WIN32_FIND_DATAA& found = walk.found;
+    const WIN32_FIND_DATAA& found = place->found;
     entry.name = found.cFileName;
     entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
     entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -85,13 +87,15 @@ void describe(FolderEntry& entry) {
 }  // namespace
 
 OpenFolder* pathOpenRoot(const char* rootPath, FolderIdentity& id) {
+    if (!place && !(place = static_cast<PathWalk*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof *place))))
+        return nullptr;
     endListing();
-    walk.length = 0;
+    place->length = 0;
     if (std::strlen(rootPath) != 3 || !SetCurrentDirectoryA(rootPath)) return nullptr;
-    std::memcpy(walk.expected, rootPath, 4);
-    walk.length = 3;
+    std::memcpy(place->expected, rootPath, 4);
+    place->length = 3;
     identify(".", id);
-    return asOpen(walk.length);
+    return asOpen(place->length);
 }
 
 // One step down from the current directory, within the limit Windows sets
@@ -100,38 +104,39 @@ OpenFolder* pathOpenRoot(const char* rootPath, FolderIdentity& id) {
 OpenFolder* pathOpenChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
     endListing();
     size_t length = lengthOf(parent);
-    if (keySize == 0 || length != walk.length || length + keySize + 2 > MAX_PATH) return nullptr;
-    char* name = walk.expected + length;
+    if (keySize == 0 || length != place->length || length + keySize + 2 > MAX_PATH) return nullptr;
+    char* name = place->expected + length;
     std::memcpy(name, key, keySize);
     name[keySize] = 0;
     if (!SetCurrentDirectoryA(name)) {
-        walk.expected[length] = 0;
+        place->expected[length] = 0;
         return nullptr;
     }
     name[keySize] = '\\';
     name[keySize + 1] = 0;
-    walk.length = length + keySize + 1;
+    place->length = length + keySize + 1;
     if (!isAtExpected()) {
-        walk.length = length;
-        walk.expected[length] = 0;
+        place->length = length;
+        place->expected[length] = 0;
         // Back where it came from, or lost: nothing more opens (see closeFolder).
-        if (!SetCurrentDirectoryA(walk.expected) || !isAtExpected()) walk.length = 0;
+        if (!SetCurrentDirectoryA(place->expected) || !isAtExpected()) place->length = 0;
         return nullptr;
     }
     if (linkTarget) identify(".", *linkTarget);
-    return asOpen(walk.length);
+    return asOpen(place->length);
 }
 
 bool pathNextEntry(OpenFolder* folder, FolderEntry& entry) {
-    if (walk.listed != folder) {
+    if (place->listed != folder) {
         endListing();
-        if (lengthOf(folder) != walk.length) return false;
-        walk.listed = folder;
-        walk.search = FindFirstFileA("*.*", &walk.found);
-        if (walk.search == INVALID_HANDLE_VALUE) return false;
-    } else if (walk.search == INVALID_HANDLE_VALUE || !FindNextFileA(walk.search, &walk.found)) {
-        if (walk.search != INVALID_HANDLE_VALUE) FindClose(walk.search);
-        walk.search = INVALID_HANDLE_VALUE;
+        if (lengthOf(folder) != place->length) return false;
+        place->listed = folder;
+        HANDLE search = FindFirstFileA("*.*", &place->found);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        place->search = search;
+    } else if (!place->search || !FindNextFileA(place->search, &place->found)) {
+        if (place->search) FindClose(place->search);
+        place->search = nullptr;
         return false;
     }
     describe(entry);
@@ -143,13 +148,13 @@ bool pathNextEntry(OpenFolder* folder, FolderEntry& entry) {
 bool pathCloseFolder(OpenFolder* folder) {
     endListing();
     size_t length = lengthOf(folder);
-    if (length != walk.length) return false;
+    if (length != place->length) return false;
     if (length == 3) return true;
     do --length;
-    while (walk.expected[length - 1] != '\\');
-    walk.length = length;
-    walk.expected[length] = 0;
+    while (place->expected[length - 1] != '\\');
+    place->length = length;
+    place->expected[length] = 0;
     if (SetCurrentDirectoryA("..") && isAtExpected()) return true;
-    walk.length = 0;
+    place->length = 0;
     return false;
 }
