@@ -5,6 +5,8 @@
 // its parent's handle (NtOpenFile) with its close: the parts that a walk's
 // time is made of.
 //   step-cost Q:\    prints one line per kind of step, in microseconds
+#include "win32/nt_records.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -45,24 +47,6 @@ bool firstSubfolder(char* name, size_t size) {
     return seen;
 }
 
-struct NtName {
-    USHORT length;
-    USHORT maximumLength;
-    const wchar_t* buffer;
-};
-struct NtObjectAttributes {
-    ULONG length;
-    HANDLE rootDirectory;
-    NtName* objectName;
-    ULONG attributes;
-    void* securityDescriptor;
-    void* securityQualityOfService;
-};
-struct NtIoStatus {
-    LONG status;
-    ULONG_PTR information;
-};
-using NtOpenFileCall = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, NtObjectAttributes*, NtIoStatus*, ULONG, ULONG);
 
 // Opens `name` (wide) below `parent` as the handle walk does; closes it.
 void openRelativeAndClose(HANDLE parent, const wchar_t* name) {

@@ -1,38 +1,12 @@
 #include "win32/nt_walk.h"
 
+#include "win32/nt_records.h"
+
 #include <windows.h>
 
 #include <cstring>
 
 namespace {
-
-// The few NT records the calls take, declared here: MinGW's headers lack
-// some of them, and the calls are looked up at run time anyway.
-struct NtName {
-    USHORT length;  // bytes
-    USHORT maximumLength;
-    const void* buffer;
-};
-
-struct NtObjectAttributes {
-    ULONG length;
-    HANDLE rootDirectory;
-    NtName* objectName;
-    ULONG attributes;  // no OBJ_CASE_INSENSITIVE: a listed name opens its own folder
-    void* securityDescriptor;
-    void* securityQualityOfService;
-};
-
-struct NtIoStatus {
-    LONG status;
-    ULONG_PTR information;
-};
-
-using NtOpenFileCall = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, NtObjectAttributes*, NtIoStatus*, ULONG, ULONG);
-using NtQueryDirectoryFileCall = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, NtIoStatus*, void*, ULONG, ULONG,
-                                               BOOLEAN, NtName*, BOOLEAN);
-using NtCloseCall = LONG(WINAPI*)(HANDLE);
-using NtQueryInformationFileCall = LONG(WINAPI*)(HANDLE, NtIoStatus*, void*, ULONG, ULONG);
 
 const ULONG fileInternalInformation = 6;
 const ULONG fileIdBothDirectoryInformation = 37;
