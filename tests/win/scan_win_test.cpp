@@ -118,29 +118,26 @@ uint64_t bytesOf(const FolderNode* drive, std::multiset<std::string> names) {
 // code page leaves them. "ā" (7 bytes) shows as its look-alike "a" beside
 // the real "a" (50); "ō" (11) as "o", beside "_~~~~24c" (13), which is what
 // Wine gives as "ō"'s short name. "café" (9) is held exactly; 4 loose bytes.
-TEST(WinScan, NamesOutsideTheCodePageAreEachCountedOnce) {
-    ScannedDrive u('U');
-    ASSERT_TRUE(u.read());
-    EXPECT_EQ(bytesOf(u.drive, {"?????"}), 1020u);
-    EXPECT_EQ(bytesOf(u.drive, {"??"}), 300u);
-    EXPECT_EQ(bytesOf(u.drive, {"a", "a"}), 57u);
-    EXPECT_EQ(bytesOf(u.drive, {"o"}), 11u);
-    EXPECT_EQ(bytesOf(u.drive, {"_~~~~24c"}), 13u);
-    EXPECT_EQ(bytesOf(u.drive, {"caf\xE9"}), 9u);
-    EXPECT_EQ(u.drive->filesBytes + u.drive->subfoldersBytes, 1414u);
-}
-
-// The path walk enters "папка" and "日本" by their short names, "ā" by its
-// look-alike (the real "a", counted twice), and cannot enter "ō" by "o".
-TEST(WinScan, ThePathWalkReachesNamesOutsideTheCodePageOnlyByShortNames) {
-    ScannedDrive u('U', true);
-    ASSERT_TRUE(u.read());
-    EXPECT_EQ(bytesOf(u.drive, {"?????"}), 1020u);
-    EXPECT_EQ(bytesOf(u.drive, {"??"}), 300u);
-    EXPECT_EQ(bytesOf(u.drive, {"a", "a"}), 100u);
-    EXPECT_EQ(bytesOf(u.drive, {"o"}), 0u);
-    EXPECT_EQ(bytesOf(u.drive, {"_~~~~24c"}), 13u);
-    EXPECT_EQ(u.drive->filesBytes + u.drive->subfoldersBytes, 1446u);
+// The handle walk counts each once. The path walk enters "папка" and "日本"
+// by their short names, "ā" by its look-alike (the real "a", counted
+// twice), and cannot enter "ō" by "o".
+TEST(WinScan, NamesOutsideTheCodePageAreEachCountedOnceByHandles) {
+    struct Expected {
+        bool byPath;
+        uint64_t twinsA, lookAlikeO, whole;
+    };
+    for (Expected walk : {Expected{false, 57, 11, 1414}, Expected{true, 100, 0, 1446}}) {
+        const std::string where = walk.byPath ? "path walk" : "handle walk";
+        ScannedDrive u('U', walk.byPath);
+        ASSERT_TRUE(u.read()) << where;
+        EXPECT_EQ(bytesOf(u.drive, {"?????"}), 1020u) << where;
+        EXPECT_EQ(bytesOf(u.drive, {"??"}), 300u) << where;
+        EXPECT_EQ(bytesOf(u.drive, {"a", "a"}), walk.twinsA) << where;
+        EXPECT_EQ(bytesOf(u.drive, {"o"}), walk.lookAlikeO) << where;
+        EXPECT_EQ(bytesOf(u.drive, {"_~~~~24c"}), 13u) << where;
+        EXPECT_EQ(bytesOf(u.drive, {"caf\xE9"}), 9u) << where;
+        EXPECT_EQ(u.drive->filesBytes + u.drive->subfoldersBytes, walk.whole) << where;
+    }
 }
 
 std::string folderOf(const std::string& file) {
