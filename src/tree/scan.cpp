@@ -151,9 +151,7 @@ struct Walk {
             if (std::strcmp(entry.name, ".") == 0) continue;
             if (!appendChild(parent, tail, entry)) return false;
         }
-        // The levels may have moved with the keys: read it anew.
-        Level& listed = levels[depth - 1];
-        listed.nextChild = node->firstChild;
+        level.nextChild = node->firstChild;
         ++progress.folders;
         progress.folder = node;
         return true;
