@@ -72,7 +72,9 @@ unsigned PosixFileSystem::driveType(const char* rootPath) {
 }
 
 void PosixFileSystem::readVolumeLabel(const char* rootPath, char* label, unsigned size) {
-    if (!isOwnRootPath(rootPath) || size == 0) return;
+    if (size == 0) return;
+    label[0] = 0;
+    if (!isOwnRootPath(rootPath)) return;
     size_t end = folder.find_last_not_of('/');
     if (end == std::string::npos) return;
     size_t start = folder.find_last_of('/', end);

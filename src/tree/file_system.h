@@ -44,23 +44,18 @@ struct FolderEntry {
 // An implementation's own record of a folder it has opened.
 struct OpenFolder;
 
-class FileSystem {
+// One way of walking a drive's folders: open the root, open a subfolder of
+// an open folder by the key its entry carried, read entries, close.
+class FolderWalk {
 public:
-    // Drive list.
-    virtual uint32_t logicalDrives() = 0;
-    virtual unsigned driveType(const char* rootPath) = 0;
-    // Writes the volume label into `label` (room for `size` bytes); leaves it
-    // untouched when the volume cannot be read.
-    virtual void readVolumeLabel(const char* rootPath, char* label, unsigned size) = 0;
-
-    // Opens the drive's root folder ("X:\") and makes it the current
-    // directory; `id` is its identity. Null when the drive is not there.
+    // Opens the drive's root folder ("X:\"); `id` is its identity. Null
+    // when the drive is not there.
     virtual OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) = 0;
     // Opens the subfolder of `parent` whose entry carried `key`. The walk
     // reads a folder's whole listing before it opens any subfolder of it, so
-    // one listing is read at a time. With `linkTarget`,
-    // also tells where the folder really is (a link's target). Null when it
-    // cannot be opened: access denied, gone, out of handles.
+    // one listing is read at a time. With `linkTarget`, also tells where the
+    // folder really is (a link's target). Null when it cannot be opened:
+    // access denied, gone, out of handles.
     virtual OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
                                   FolderIdentity* linkTarget) = 0;
     // The next entry of the folder's listing, "." and ".." where the listing
@@ -70,6 +65,19 @@ public:
     // the file system has lost its place and can open nothing more below
     // the root (only a walk by the current directory can).
     virtual bool closeFolder(OpenFolder* folder) = 0;
+
+protected:
+    ~FolderWalk() = default;
+};
+
+// The drive list, and the walk of a drive's folders.
+class FileSystem : public FolderWalk {
+public:
+    virtual uint32_t logicalDrives() = 0;
+    virtual unsigned driveType(const char* rootPath) = 0;
+    // Writes the volume label into `label` (room for `size` bytes), or an
+    // empty text when the volume cannot be read.
+    virtual void readVolumeLabel(const char* rootPath, char* label, unsigned size) = 0;
 
 protected:
     ~FileSystem() = default;

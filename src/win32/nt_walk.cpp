@@ -2,8 +2,6 @@
 
 #include "win32/nt_records.h"
 
-#include <windows.h>
-
 #include <cstring>
 
 namespace {
@@ -17,6 +15,7 @@ const ULONG fileOpenForBackupIntent = 0x4000;
 const ACCESS_MASK listAndTraverse = FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE;
 const ULONG shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 const ULONG listingBytes = 65536;
+const int nameBytes = 1024;
 // A key: the folder's file ID (8 bytes) followed by its wide name as listed,
 // which is how the listing record lays them out.
 const uint32_t fileIdBytes = 8;
@@ -29,9 +28,8 @@ Call ntdllCall(const char* name) {
     return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(call));
 }
 
-// Filled in by ntWalkAvailable, which the file system asks before any walk:
-// looked up on a call rather than by a global's initializer, whose order
-// against the file system's own is not fixed.
+// What the system offers, the same for every walk: filled in by
+// ntWalkAvailable, which the file system asks before any walk.
 struct NtCalls {
     NtOpenFileCall openFile;
     NtQueryDirectoryFileCall queryDirectory;
@@ -39,24 +37,7 @@ struct NtCalls {
     NtQueryInformationFileCall queryInformation;
 };
 
-// The one listing being read: the walk reads a folder's listing whole
-// before it opens any subfolder, so one buffer serves every folder.
-// All zero at the start, so that it takes no room in the program file.
-struct Listing {
-    HANDLE folder;                      // whose listing the buffer holds; null: none
-    bool fromRoot;                      // leave out "." and "..", which the Find calls do not list at a root
-    bool ended;
-    const FILE_ID_BOTH_DIR_INFO* next;  // in `buffer`; null: read more
-    char* buffer;                       // from the heap, once: an array here would be stored in the program file
-    char* name;                         // the entry's name in the code page, at the buffer's end
-};
-
-const int nameBytes = 1024;
-
 NtCalls nt;
-Listing listing;
-HANDLE rootFolder;
-DWORD rootVolume;  // the serial of the root's volume, read once per walk
 
 OpenFolder* asOpen(HANDLE handle) {
     return static_cast<OpenFolder*>(handle);
@@ -64,13 +45,6 @@ OpenFolder* asOpen(HANDLE handle) {
 
 HANDLE handleOf(OpenFolder* folder) {
     return static_cast<HANDLE>(folder);
-}
-
-// The volume is the root's: a link is taken to lead within the drive it is
-// read from.
-bool identify(HANDLE folder, FolderIdentity& id) {
-    id.volume = rootVolume;
-    return ntFolderIndex(folder, id.index);
 }
 
 HANDLE openRelative(HANDLE parent, const void* name, ULONG bytes, ULONG options) {
@@ -96,47 +70,6 @@ bool isDotName(const FILE_ID_BOTH_DIR_INFO& read) {
     return (length == 1 || length == 2) && read.FileName[0] == L'.' && read.FileName[length - 1] == L'.';
 }
 
-void startListing(HANDLE folder) {
-    listing.folder = folder;
-    listing.fromRoot = folder == rootFolder;
-    listing.ended = false;
-    listing.next = nullptr;
-}
-
-// The next record of the listing, reading a buffer's worth when the last
-// one is used up; null at the end.
-const FILE_ID_BOTH_DIR_INFO* nextRecord(bool first) {
-    if (!listing.next) {
-        NtIoStatus io = {};
-        if (listing.ended ||
-            nt.queryDirectory(listing.folder, nullptr, nullptr, nullptr, &io, listing.buffer, listingBytes,
-                              fileIdBothDirectoryInformation, FALSE, nullptr, first) != 0) {
-            listing.ended = true;
-            return nullptr;
-        }
-        listing.next = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(listing.buffer);
-    }
-    const FILE_ID_BOTH_DIR_INFO* read = listing.next;
-    listing.next = read->NextEntryOffset ? reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(
-                                               reinterpret_cast<const char*>(read) + read->NextEntryOffset)
-                                         : nullptr;
-    return read;
-}
-
-void describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry) {
-    int characters = static_cast<int>(read.FileNameLength / sizeof(WCHAR));
-    int length = WideCharToMultiByte(CP_ACP, 0, read.FileName, characters, listing.name, nameBytes - 1,
-                                     nullptr, nullptr);
-    listing.name[length] = 0;
-    entry.name = listing.name;
-    entry.size = static_cast<uint64_t>(read.EndOfFile.QuadPart);
-    entry.isFolder = (read.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.isLink = entry.isFolder && (read.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    entry.fileIndex = static_cast<uint64_t>(read.FileId.QuadPart);
-    entry.key = &read.FileId;
-    entry.keySize = fileIdBytes + read.FileNameLength;
-}
-
 }  // namespace
 
 bool ntFolderIndex(void* folder, uint64_t& index) {
@@ -157,13 +90,52 @@ bool ntWalkAvailable() {
     return nt.openFile && nt.queryDirectory && nt.close && nt.queryInformation;
 }
 
+// The volume is the root's: a link is taken to lead within the drive it is
+// read from.
+bool NtWalk::identify(HANDLE folder, FolderIdentity& id) const {
+    id.volume = rootVolume;
+    return ntFolderIndex(folder, id.index);
+}
+
+// The next record of the listing, reading a buffer's worth when the last
+// one is used up; null at the end.
+const FILE_ID_BOTH_DIR_INFO* NtWalk::nextRecord(bool first) {
+    if (!next) {
+        NtIoStatus io = {};
+        if (ended || nt.queryDirectory(listed, nullptr, nullptr, nullptr, &io, buffer, listingBytes,
+                                       fileIdBothDirectoryInformation, FALSE, nullptr, first) != 0) {
+            ended = true;
+            return nullptr;
+        }
+        next = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer);
+    }
+    const FILE_ID_BOTH_DIR_INFO* read = next;
+    next = read->NextEntryOffset ? reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(
+                                       reinterpret_cast<const char*>(read) + read->NextEntryOffset)
+                                 : nullptr;
+    return read;
+}
+
+void NtWalk::describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry) {
+    int characters = static_cast<int>(read.FileNameLength / sizeof(WCHAR));
+    int length = WideCharToMultiByte(CP_ACP, 0, read.FileName, characters, name, nameBytes - 1, nullptr, nullptr);
+    name[length] = 0;
+    entry.name = name;
+    entry.size = static_cast<uint64_t>(read.EndOfFile.QuadPart);
+    entry.isFolder = (read.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.isLink = entry.isFolder && (read.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entry.fileIndex = static_cast<uint64_t>(read.FileId.QuadPart);
+    entry.key = &read.FileId;
+    entry.keySize = fileIdBytes + read.FileNameLength;
+}
+
 // The root by its path, once; it stays the current directory, so that
 // nothing the walk holds keeps another folder current.
-OpenFolder* ntOpenRoot(const char* rootPath, FolderIdentity& id) {
-    if (!listing.buffer) {
-        listing.buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, listingBytes + nameBytes));
-        if (!listing.buffer) return nullptr;
-        listing.name = listing.buffer + listingBytes;
+OpenFolder* NtWalk::openRoot(const char* rootPath, FolderIdentity& id) {
+    if (!buffer) {
+        buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, listingBytes + nameBytes));
+        if (!buffer) return nullptr;
+        name = buffer + listingBytes;
     }
     if (!SetCurrentDirectoryA(rootPath)) return nullptr;
     if (!GetVolumeInformationA(rootPath, nullptr, 0, &rootVolume, nullptr, nullptr, nullptr, 0)) rootVolume = 0;
@@ -180,16 +152,16 @@ OpenFolder* ntOpenRoot(const char* rootPath, FolderIdentity& id) {
 
 // By the name exactly as listed, case and all; by the file ID where the
 // name cannot be one NT name or the system refuses it (a '?' or '*' in it).
-OpenFolder* ntOpenChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
+OpenFolder* NtWalk::openChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
     if (keySize < fileIdBytes) return nullptr;
-    ULONG nameBytes = keySize - fileIdBytes;
+    ULONG nameSize = keySize - fileIdBytes;
     // The walk keeps keys at any address: the name is read from an aligned copy.
-    WCHAR name[longestName];
+    WCHAR wideName[longestName];
     HANDLE opened = nullptr;
-    if (nameBytes > 0 && nameBytes <= sizeof name) {
-        std::memcpy(name, static_cast<const char*>(key) + fileIdBytes, nameBytes);
-        if (!holdsSeparator(name, nameBytes / sizeof(WCHAR)))
-            opened = openRelative(handleOf(parent), name, nameBytes, 0);
+    if (nameSize > 0 && nameSize <= sizeof wideName) {
+        std::memcpy(wideName, static_cast<const char*>(key) + fileIdBytes, nameSize);
+        if (!holdsSeparator(wideName, nameSize / sizeof(WCHAR)))
+            opened = openRelative(handleOf(parent), wideName, nameSize, 0);
     }
     if (!opened) {
         char fileId[fileIdBytes];
@@ -204,23 +176,28 @@ OpenFolder* ntOpenChild(OpenFolder* parent, const void* key, uint32_t keySize, F
     return asOpen(opened);
 }
 
-bool ntNextEntry(OpenFolder* folder, FolderEntry& entry) {
-    bool first = listing.folder != handleOf(folder);
-    if (first) startListing(handleOf(folder));
+bool NtWalk::nextEntry(OpenFolder* folder, FolderEntry& entry) {
+    bool first = listed != handleOf(folder);
+    if (first) {
+        listed = handleOf(folder);
+        fromRoot = listed == rootFolder;
+        ended = false;
+        next = nullptr;
+    }
     const FILE_ID_BOTH_DIR_INFO* read;
     do {
         read = nextRecord(first);
         first = false;
         if (!read) return false;
-    } while (listing.fromRoot && isDotName(*read));
+    } while (fromRoot && isDotName(*read));
     describe(*read, entry);
     return true;
 }
 
-bool ntCloseFolder(OpenFolder* folder) {
+bool NtWalk::closeFolder(OpenFolder* folder) {
     HANDLE handle = handleOf(folder);
     // The system may hand the same value out again for another folder.
-    if (listing.folder == handle) listing.folder = nullptr;
+    if (listed == handle) listed = nullptr;
     if (rootFolder == handle) rootFolder = nullptr;
     nt.close(handle);
     return true;

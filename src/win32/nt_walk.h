@@ -5,6 +5,8 @@
 
 #include "tree/file_system.h"
 
+#include <windows.h>
+
 // Whether ntdll has the calls this walk needs (Windows 9x has none of them).
 bool ntWalkAvailable();
 
@@ -13,7 +15,27 @@ bool ntWalkAvailable();
 // under Wine is a round trip to the mount manager). Needs ntWalkAvailable.
 bool ntFolderIndex(void* folder, uint64_t& index);
 
-OpenFolder* ntOpenRoot(const char* rootPath, FolderIdentity& id);
-OpenFolder* ntOpenChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget);
-bool ntNextEntry(OpenFolder* folder, FolderEntry& entry);
-bool ntCloseFolder(OpenFolder* folder);
+class NtWalk final : public FolderWalk {
+public:
+    OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) override;
+    OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
+                          FolderIdentity* linkTarget) override;
+    bool nextEntry(OpenFolder* folder, FolderEntry& entry) override;
+    bool closeFolder(OpenFolder* folder) override;
+
+private:
+    bool identify(HANDLE folder, FolderIdentity& id) const;
+    const FILE_ID_BOTH_DIR_INFO* nextRecord(bool first);
+    void describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry);
+
+    // The one listing being read: the walk reads a folder's listing whole
+    // before it opens any subfolder, so one buffer serves every folder.
+    HANDLE listed = nullptr;  // whose listing the buffer holds; null: none
+    bool fromRoot = false;    // leave out "." and "..", which the Find calls do not list at a root
+    bool ended = false;
+    const FILE_ID_BOTH_DIR_INFO* next = nullptr;  // in `buffer`; null: read more
+    char* buffer = nullptr;  // from the heap, once: an array here would be stored in the program file
+    char* name = nullptr;    // the entry's name, at the buffer's end
+    HANDLE rootFolder = nullptr;
+    DWORD rootVolume = 0;  // the serial of the root's volume, read once per walk
+};

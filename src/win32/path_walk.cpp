@@ -7,14 +7,9 @@
 
 #include <cstring>
 
-// An open folder is told by the length of its path (its trailing backslash
-// included): the walk only opens a subfolder of its innermost open folder,
-// which is always the current directory, and closes that one first.
-namespace {
-
 // From the heap, once: in the program's data it would be stored in the
 // program file.
-struct PathWalk {
+struct PathWalkPlace {
     char expected[MAX_PATH + 1];  // where the walk is, with a trailing backslash
     size_t length;                // of `expected`; 0 until a root is opened
     OpenFolder* listed;           // whose listing `search` reads; null: none
@@ -22,8 +17,11 @@ struct PathWalk {
     WIN32_FIND_DATAA found;
 };
 
-PathWalk* place;
+namespace {
 
+// An open folder is told by the length of its path (its trailing backslash
+// included): the walk only opens a subfolder of its innermost open folder,
+// which is always the current directory, and closes that one first.
 OpenFolder* asOpen(size_t length) {
     return reinterpret_cast<OpenFolder*>(length);
 }
@@ -32,7 +30,9 @@ size_t lengthOf(OpenFolder* folder) {
     return reinterpret_cast<size_t>(folder);
 }
 
-void endListing() {
+}  // namespace
+
+void PathWalk::endListing() {
     if (place->search) FindClose(place->search);
     place->search = nullptr;
     place->listed = nullptr;
@@ -40,12 +40,14 @@ void endListing() {
 
 // The system gives the current directory without its trailing backslash,
 // but for a root; it is answered in process.
-bool isAtExpected() {
+bool PathWalk::isAtExpected() const {
     char actual[MAX_PATH + 1];
     DWORD length = GetCurrentDirectoryA(sizeof actual, actual);
     size_t wanted = place->length == 3 ? 3 : place->length - 1;
     return length == wanted && std::memcmp(actual, place->expected, wanted) == 0;
 }
+
+namespace {
 
 // The identity of the folder `path` names from the current directory
 // (links followed), told apart by its index alone; zero where the system
@@ -62,19 +64,21 @@ void identify(const char* path, FolderIdentity& id) {
 
 // The name a folder is entered by: its own where the path rules leave it
 // alone, else its short name where that is plain, else none.
-const char* enterName() {
-    if (isPlainWin32Name(place->found.cFileName)) return place->found.cFileName;
-    if (isPlainWin32Name(place->found.cAlternateFileName)) return place->found.cAlternateFileName;
+const char* enterName(const WIN32_FIND_DATAA& found) {
+    if (isPlainWin32Name(found.cFileName)) return found.cFileName;
+    if (isPlainWin32Name(found.cAlternateFileName)) return found.cAlternateFileName;
     return "";
 }
 
-void describe(FolderEntry& entry) {
+}  // namespace
+
+void PathWalk::describe(FolderEntry& entry) const {
     const WIN32_FIND_DATAA& found = place->found;
     entry.name = found.cFileName;
     entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
     entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    const char* key = entry.isFolder ? enterName() : "";
+    const char* key = entry.isFolder ? enterName(found) : "";
     entry.key = key;
     entry.keySize = static_cast<uint32_t>(std::strlen(key));
     // The listing gives no index: the walk needs one for every folder that
@@ -84,10 +88,8 @@ void describe(FolderEntry& entry) {
     entry.fileIndex = id.index;
 }
 
-}  // namespace
-
-OpenFolder* pathOpenRoot(const char* rootPath, FolderIdentity& id) {
-    if (!place && !(place = static_cast<PathWalk*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof *place))))
+OpenFolder* PathWalk::openRoot(const char* rootPath, FolderIdentity& id) {
+    if (!place && !(place = static_cast<PathWalkPlace*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof *place))))
         return nullptr;
     endListing();
     place->length = 0;
@@ -101,7 +103,7 @@ OpenFolder* pathOpenRoot(const char* rootPath, FolderIdentity& id) {
 // One step down from the current directory, within the limit Windows sets
 // for a current directory (Wine sets none, and a process that has been
 // deeper faults later), and checked: a step that lands elsewhere is undone.
-OpenFolder* pathOpenChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
+OpenFolder* PathWalk::openChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
     endListing();
     size_t length = lengthOf(parent);
     if (keySize == 0 || length != place->length || length + keySize + 2 > MAX_PATH) return nullptr;
@@ -126,7 +128,7 @@ OpenFolder* pathOpenChild(OpenFolder* parent, const void* key, uint32_t keySize,
     return asOpen(place->length);
 }
 
-bool pathNextEntry(OpenFolder* folder, FolderEntry& entry) {
+bool PathWalk::nextEntry(OpenFolder* folder, FolderEntry& entry) {
     if (place->listed != folder) {
         endListing();
         if (lengthOf(folder) != place->length) return false;
@@ -145,7 +147,7 @@ bool pathNextEntry(OpenFolder* folder, FolderEntry& entry) {
 
 // A root stays the current directory; any other folder is left by "..",
 // which must land in its parent.
-bool pathCloseFolder(OpenFolder* folder) {
+bool PathWalk::closeFolder(OpenFolder* folder) {
     endListing();
     size_t length = lengthOf(folder);
     if (length != place->length) return false;

@@ -5,7 +5,20 @@
 
 #include "tree/file_system.h"
 
-OpenFolder* pathOpenRoot(const char* rootPath, FolderIdentity& id);
-OpenFolder* pathOpenChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget);
-bool pathNextEntry(OpenFolder* folder, FolderEntry& entry);
-bool pathCloseFolder(OpenFolder* folder);
+struct PathWalkPlace;
+
+class PathWalk final : public FolderWalk {
+public:
+    OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) override;
+    OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
+                          FolderIdentity* linkTarget) override;
+    bool nextEntry(OpenFolder* folder, FolderEntry& entry) override;
+    bool closeFolder(OpenFolder* folder) override;
+
+private:
+    void endListing();
+    bool isAtExpected() const;
+    void describe(FolderEntry& entry) const;
+
+    PathWalkPlace* place = nullptr;  // from the heap, at the first root
+};

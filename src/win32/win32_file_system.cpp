@@ -7,6 +7,9 @@
 
 namespace {
 
+// Each drive is walked by handles where ntdll has the calls, by the current
+// directory where it has not; the way is picked when the drive's root is
+// opened and keeps its own state.
 class Win32FileSystem final : public FileSystem {
 public:
     uint32_t logicalDrives() override { return GetLogicalDrives(); }
@@ -20,28 +23,26 @@ public:
     }
 
     OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) override {
-        return byPath ? pathOpenRoot(rootPath, id) : ntOpenRoot(rootPath, id);
+        way = byPath || !ntWalkAvailable() ? static_cast<FolderWalk*>(&pathWalk) : &ntWalk;
+        return way->openRoot(rootPath, id);
     }
 
     OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
                           FolderIdentity* linkTarget) override {
-        return byPath ? pathOpenChild(parent, key, keySize, linkTarget)
-                      : ntOpenChild(parent, key, keySize, linkTarget);
+        return way->openChild(parent, key, keySize, linkTarget);
     }
 
-    bool nextEntry(OpenFolder* folder, FolderEntry& entry) override {
-        return byPath ? pathNextEntry(folder, entry) : ntNextEntry(folder, entry);
-    }
+    bool nextEntry(OpenFolder* folder, FolderEntry& entry) override { return way->nextEntry(folder, entry); }
 
-    bool closeFolder(OpenFolder* folder) override {
-        return byPath ? pathCloseFolder(folder) : ntCloseFolder(folder);
-    }
+    bool closeFolder(OpenFolder* folder) override { return way->closeFolder(folder); }
 
-    bool byPath = !ntWalkAvailable();
+    bool byPath = false;  // the path walk even where the handle walk could run: tests only
+    FolderWalk* way = nullptr;  // the drive's, from its root's opening on
+    NtWalk ntWalk;
+    PathWalk pathWalk;
 };
 
-// At namespace scope rather than inside the function: no guard, and so no
-// thread-safe-static machinery from the C++ runtime.
+// Constant-initialised: nothing has to run before the program's entry.
 Win32FileSystem fileSystem;
 
 }  // namespace
@@ -52,6 +53,6 @@ FileSystem& win32FileSystem() {
 
 #ifdef QUORVEL_TEST_HOOKS
 void useThePathWalk(bool byPath) {
-    fileSystem.byPath = byPath || !ntWalkAvailable();
+    fileSystem.byPath = byPath;
 }
 #endif

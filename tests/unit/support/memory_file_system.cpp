@@ -94,6 +94,7 @@ void MemoryFileSystem::readVolumeLabel(const char* rootPath, char* label, unsign
     ++labelsRead;
     labelReadFor.push_back(rootPath);
     auto found = drives.find(rootPath[0]);
+    label[0] = 0;
     if (found == drives.end() || !found->second.present) return;
     std::strncpy(label, found->second.volumeLabel.c_str(), size - 1);
     label[size - 1] = 0;
