@@ -26,7 +26,7 @@ void enumerateDrives(FileSystem& fs) {
         if (!(mask & (uint32_t{1} << i))) continue;
         char letter = static_cast<char>('A' + i);
         rootPath[0] = letter;
-        FolderNode* drive = newFolderNode();
+        FolderNode* drive = newDriveNode();
         if (!drive) break;
         std::memcpy(label, "*:  ", 5);
         label[0] = letter;
@@ -37,7 +37,6 @@ void enumerateDrives(FileSystem& fs) {
         char* name = copyText(label);
         if (name) drive->name = name;
         drive->parent = rootNode;
-        drive->isDrive = 1;
         drive->rootPath = copyText(rootPath);
         if (!drive->rootPath) {
             releaseChain(drive);

@@ -16,17 +16,16 @@ namespace {
 
 enum NodeStorage : uint8_t {
     storedInArena = 1,  // the record and its texts go with their drive's arena
+    driveWithArena = 2,  // a drive's record, its arena right behind it
 };
 
-// The arena of each drive whose tree is carved from one. A handful of
-// drives at most: a table that needs no memory of its own.
-struct DriveTree {
-    const FolderNode* drive;
+// What newDriveNode makes: the drive's node, then its arena. Reading the
+// drive again builds the new tree in an arena of its own and swaps the two.
+struct DriveRecord {
+    FolderNode node;
     NodeArena arena;
 };
 
-const int driveTreeSlots = 32;
-DriveTree driveTrees[driveTreeSlots];
 #ifdef QUORVEL_TEST_HOOKS
 long allocationsLeft = -1;
 #endif
@@ -39,26 +38,11 @@ bool allocationAllowed() {
     return true;
 }
 
-DriveTree* treeOf(const FolderNode* drive) {
-    for (DriveTree& tree : driveTrees) {
-        if (tree.drive == drive) return &tree;
-    }
-    return nullptr;
-}
-
-void releaseTreeOf(const FolderNode* drive) {
-    DriveTree* tree = treeOf(drive);
-    if (!tree) return;
-    releaseArena(tree->arena);
-    tree->drive = nullptr;
-}
-
 // The arena of the tree that `node` stands in, if it is carved from one.
-NodeArena* arenaOf(const FolderNode* node) {
+NodeArena* arenaOf(FolderNode* node) {
     if (!node->isDrive && !(node->storage & storedInArena)) return nullptr;
     while (node && !node->isDrive) node = node->parent;
-    DriveTree* tree = node ? treeOf(node) : nullptr;
-    return tree ? &tree->arena : nullptr;
+    return node ? arenaOfDrive(node) : nullptr;
 }
 
 // A node with the defaults and `textSize` bytes of room for its texts: from
@@ -86,7 +70,7 @@ bool isSharedText(const char* text) {
 // Arena nodes are left to their arena; a drive takes its arena along.
 void releaseNode(FolderNode* node) {
     if (node->storage & storedInArena) return;
-    if (node->isDrive) releaseTreeOf(node);
+    if (NodeArena* arena = arenaOfDrive(node)) releaseArena(*arena);
     const char* inlineText = reinterpret_cast<const char*>(node + 1);
     if (!isSharedText(node->name) && node->name != inlineText) std::free(const_cast<char*>(node->name));
     std::free(const_cast<char*>(node->rootPath));
@@ -124,28 +108,29 @@ void failTreeAllocationsAfter(long allowed) {
 }
 #endif
 
-NodeArena* claimArenaOf(const FolderNode* drive) {
-    DriveTree* tree = treeOf(drive);
-    if (!tree) tree = treeOf(nullptr);
-    if (!tree) return nullptr;
-    tree->drive = drive;
-    return &tree->arena;
+FolderNode* newDriveNode() {
+    if (!allocationAllowed()) return nullptr;
+    DriveRecord* record = static_cast<DriveRecord*>(std::malloc(sizeof(DriveRecord)));
+    if (!record) return nullptr;
+    record->node = FolderNode{emptyText, nullptr, nullptr, nullptr, nullptr, 1, 0, 0, driveWithArena, 0, 0};
+    record->arena = NodeArena{};
+    return &record->node;
 }
 
-void replaceTreeOf(FolderNode* drive, FolderNode* firstChild, NodeArena* arena) {
-    DriveTree* own = treeOf(drive);
-    NodeArena kept = arena ? *arena : NodeArena{};
-    if (arena) *arena = NodeArena{};
-    if (drive->firstChild) {
-        releaseChain(drive->firstChild);
-    } else if (own && &own->arena != arena) {
-        releaseTreeOf(drive);
-    }
+NodeArena* arenaOfDrive(FolderNode* drive) {
+    if (!drive->isDrive || !(drive->storage & driveWithArena)) return nullptr;
+    return &reinterpret_cast<DriveRecord*>(drive)->arena;
+}
+
+void replaceTreeOf(FolderNode* drive, FolderNode* firstChild, NodeArena& built) {
+    // The old tree goes with the drive's arena, which then takes the new one's blocks.
+    if (drive->firstChild) releaseChain(drive->firstChild);
     drive->firstChild = firstChild;
-    if (!kept.blocks) return;
-    // The slot the old tree gave back, or the one the new tree was carved in.
-    NodeArena* slot = claimArenaOf(drive);
-    if (slot) *slot = kept;
+    if (NodeArena* own = arenaOfDrive(drive)) {
+        releaseArena(*own);
+        *own = built;
+        built = NodeArena{};
+    }
 }
 
 FolderNode* newFolderNode() {
@@ -204,7 +189,7 @@ char* copyText(const char* text) {
 void releaseChain(FolderNode* first) {
     if (!first) return;
     FolderNode* drive = first->parent;
-    bool wholeTreeOfDrive = drive && drive->isDrive && drive->firstChild == first;
+    NodeArena* arena = drive && drive->firstChild == first ? arenaOfDrive(drive) : nullptr;
     releaseEachNode(first);
-    if (wholeTreeOfDrive) releaseTreeOf(drive);
+    if (arena) releaseArena(*arena);
 }

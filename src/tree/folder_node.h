@@ -29,21 +29,22 @@ extern FolderNode* rootNode;
 
 struct NodeArena;
 
-// The arena that `drive`'s tree is carved from, claimed for the drive if it
-// has none yet. Null when every slot is taken: nodes are then heap blocks of
-// their own.
-NodeArena* claimArenaOf(const FolderNode* drive);
+// A drive node with the defaults, `isDrive` set and an empty arena of its
+// own that its trees will be carved from; a heap block of its own, which
+// takes its arena along when released. Null when the heap is exhausted.
+FolderNode* newDriveNode();
+
+// The arena of a drive made by newDriveNode; null for any other node.
+NodeArena* arenaOfDrive(FolderNode* drive);
 
 // Makes `firstChild` and everything after and below it `drive`'s tree, in
-// place of the tree it had (which goes, nodes, names and arena). The new
-// nodes were carved from `arena` (or the heap, when it is null), which the
-// drive takes over: it must be the one claimArenaOf gave, or a fresh one
-// while the drive's own still holds the old tree.
-void replaceTreeOf(FolderNode* drive, FolderNode* firstChild, NodeArena* arena);
+// place of the tree it had. The new nodes were carved from `built` (or the
+// heap, for a drive without an arena of its own); the drive's arena and
+// `built` swap, and the old tree goes with `built`, which is empty after.
+void replaceTreeOf(FolderNode* drive, FolderNode* firstChild, NodeArena& built);
 
 // A node with the defaults: shared empty name, no links, zero counters; a
-// heap block of its own (the pseudo-root and the drives). Null when the heap
-// is exhausted.
+// heap block of its own (the pseudo-root). Null when the heap is exhausted.
 FolderNode* newFolderNode();
 
 // A node whose name is a private copy of `name`, both carved from `arena`,
@@ -74,8 +75,9 @@ char* copyText(const char* text);
 
 // Releases `first`, every node after it in its chain, all their subtrees and
 // every text they own. Nodes of a drive's arena go with the arena: when the
-// chain is a drive's whole tree, or the drive itself goes. Iterative: any
-// depth and chain length. The caller clears the link that pointed at `first`.
+// chain is a drive's whole tree (the arena is then empty after), or the
+// drive itself goes. Iterative: any depth and chain length. The caller
+// clears the link that pointed at `first`.
 void releaseChain(FolderNode* first);
 
 #ifdef QUORVEL_TEST_HOOKS

@@ -236,15 +236,16 @@ bool readDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
     OpenFolder* root = openRootAsking(fs, prompt, drive, rootId);
     if (!root) return false;
 
-    // A drive without a tree carves the new one from its own arena; one
-    // with a tree from a new arena, taken over when the old tree goes.
-    NodeArena* own = claimArenaOf(drive);
-    NodeArena fresh;
-    NodeArena* arena = own && drive->firstChild ? &fresh : own;
+    // The new tree is carved from an arena of its own, which the drive
+    // takes over when it takes the tree; a drive without an arena (tests
+    // make some) gets heap nodes.
+    NodeArena built;
+    NodeArena* arena = arenaOfDrive(drive) ? &built : nullptr;
 
     // The new tree hangs from a stand-in until it is whole: the drive keeps
     // its old tree and counters meanwhile, and they stay if the user stops.
     FolderNode standIn = *drive;
+    standIn.storage = 0;  // the drive's arena stays the drive's
     standIn.firstChild = nullptr;
     standIn.filesBytes = 0;
     standIn.subfoldersBytes = 0;
@@ -263,12 +264,12 @@ bool readDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
 
     if (ending == Ending::stopped) {
         if (standIn.firstChild) releaseChain(standIn.firstChild);
-        if (arena) releaseArena(*arena);
+        releaseArena(built);
         return false;
     }
     // The drive's type is asked after the root's listing, as the medium is there.
     bool removable = fs.driveType(drive->rootPath) == driveTypeRemovable;
-    replaceTreeOf(drive, standIn.firstChild, arena);
+    replaceTreeOf(drive, standIn.firstChild, built);
     drive->filesBytes = standIn.filesBytes;
     drive->subfoldersBytes = 0;
     rollUpTotals(drive);

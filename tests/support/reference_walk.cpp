@@ -91,13 +91,12 @@ std::string differenceIn(const FolderNode* a, const FolderNode* b, bool totals) 
 }  // namespace
 
 FolderNode* newTestDrive(char letter) {
-    FolderNode* drive = newFolderNode();
+    FolderNode* drive = newDriveNode();
     char label[] = "*:  ";
     char root[] = "*:\\";
     label[0] = root[0] = letter;
     drive->name = copyText(label);
     drive->rootPath = copyText(root);
-    drive->isDrive = 1;
     return drive;
 }
 
