@@ -52,8 +52,9 @@ void setFile(FolderEntry& entry, const char* name, const struct stat& st) {
 
 }  // namespace
 
-PosixFileSystem::PosixFileSystem(char driveLetter, const char* driveFolder, unsigned typeOfDrive)
-    : letter(driveLetter), folder(driveFolder), type(typeOfDrive),
+PosixFileSystem::PosixFileSystem(char driveLetter, const char* driveFolder, unsigned typeOfDrive,
+                                 const char* image)
+    : letter(driveLetter), folder(driveFolder), type(typeOfDrive), volumeImage(image ? image : ""),
       buffer(static_cast<char*>(std::malloc(listingBufferSize))) {
     raiseOpenFileLimit();
 }
@@ -83,6 +84,59 @@ void PosixFileSystem::readVolumeLabel(const char* rootPath, char* label, unsigne
     if (length > size - 1) length = size - 1;
     std::memcpy(label, folder.data() + start, length);
     label[length] = 0;
+}
+
+uint32_t PosixFileSystem::keyFor(const char* name, uint64_t, void* key, uint32_t room) {
+    size_t length = std::strlen(name);
+    if (length == 0 || length > room || isDotName(name)) return 0;
+    std::memcpy(key, name, length);
+    return static_cast<uint32_t>(length);
+}
+
+namespace {
+
+const uint32_t volumeBufferSize = 1024 * 1024;
+
+// The image's bytes through pread, whole or not at all.
+struct ImageBytes final : VolumeBytes {
+    int fd;
+    explicit ImageBytes(int descriptor) : fd(descriptor) {}
+    bool read(uint64_t offset, void* into, uint32_t length) override {
+        char* at = static_cast<char*>(into);
+        while (length > 0) {
+            ssize_t got = pread(fd, at, length, static_cast<off_t>(offset));
+            if (got <= 0) return false;
+            at += got;
+            offset += static_cast<uint64_t>(got);
+            length -= static_cast<uint32_t>(got);
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+bool PosixFileSystem::openVolume(const char* rootPath, RawVolume& volume) {
+    if (!isOwnRootPath(rootPath) || volumeImage.empty()) return false;
+    int fd = ::open(volumeImage.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    void* buffer = std::aligned_alloc(4096, volumeBufferSize);
+    ImageBytes* bytes = buffer ? new ImageBytes(fd) : nullptr;
+    if (!bytes) {
+        std::free(buffer);
+        close(fd);
+        return false;
+    }
+    volume = RawVolume{bytes, static_cast<uint8_t*>(buffer), volumeBufferSize};
+    return true;
+}
+
+void PosixFileSystem::closeVolume(RawVolume& volume) {
+    ImageBytes* bytes = static_cast<ImageBytes*>(volume.bytes);
+    close(bytes->fd);
+    delete bytes;
+    std::free(volume.buffer);
+    volume = RawVolume{};
 }
 
 bool PosixFileSystem::isOwnRootPath(const char* path) const {

@@ -14,9 +14,12 @@ class PosixFileSystem final : public FileSystem {
 public:
     enum : unsigned { driveTypeFixed = 3 };
 
-    // Drive `letter` ('A' to 'Z') shows `folder`. Raises the open-file limit
-    // to its hard maximum: the walk holds a descriptor per level of its path.
-    PosixFileSystem(char letter, const char* folder, unsigned type = driveTypeFixed);
+    // Drive `letter` ('A' to 'Z') shows `folder`; its raw volume, where
+    // `volumeImage` names one, is that file (a volume image, the device of a
+    // mount). Raises the open-file limit to its hard maximum: the walk holds
+    // a descriptor per level of its path.
+    PosixFileSystem(char letter, const char* folder, unsigned type = driveTypeFixed,
+                    const char* volumeImage = nullptr);
     ~PosixFileSystem();
     PosixFileSystem(const PosixFileSystem&) = delete;
     PosixFileSystem& operator=(const PosixFileSystem&) = delete;
@@ -29,6 +32,9 @@ public:
                           FolderIdentity* linkTarget) override;
     bool nextEntry(OpenFolder* folder, FolderEntry& entry) override;
     bool closeFolder(OpenFolder* folder) override;
+    uint32_t keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) override;
+    bool openVolume(const char* rootPath, RawVolume& volume) override;
+    void closeVolume(RawVolume& volume) override;
 
 private:
     bool isOwnRootPath(const char* path) const;
@@ -39,6 +45,7 @@ private:
     char letter;
     std::string folder;
     unsigned type;
+    std::string volumeImage;
 
     // The one listing read at a time: "." and ".." made up first, then the
     // folder's records.

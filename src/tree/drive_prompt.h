@@ -13,6 +13,7 @@ struct ScanProgress {
     uint64_t files;
     uint64_t bytes;            // of those files
     const FolderNode* folder;  // being read now: its node in the tree being built
+    bool fromFileTable;        // read from the volume's file table, not by folders
 };
 
 class DrivePrompt {

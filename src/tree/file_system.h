@@ -65,9 +65,36 @@ public:
     // the file system has lost its place and can open nothing more below
     // the root (only a walk by the current directory can).
     virtual bool closeFolder(OpenFolder* folder) = 0;
+    // The key this walk's listing gives a folder named `name` with the file
+    // reference `fileReference` on its volume (what the file table says of
+    // it), written to `key` (room for `room` bytes): its size, or 0 when the
+    // walk cannot open a folder from what the table says.
+    virtual uint32_t keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) {
+        (void)name, (void)fileReference, (void)key, (void)room;
+        return 0;
+    }
 
 protected:
     ~FolderWalk() = default;
+};
+
+// A volume read as bytes, for its file table.
+class VolumeBytes {
+public:
+    // Reads `length` bytes at `offset` into `into`, all of them, or answers
+    // false. Offsets and lengths are multiples of the volume's sector size
+    // (the first read, of the boot sector, is 4096 bytes at 0), and `into`
+    // lies in the buffer the volume came with, at such a multiple.
+    virtual bool read(uint64_t offset, void* into, uint32_t length) = 0;
+
+protected:
+    ~VolumeBytes() = default;
+};
+
+struct RawVolume {
+    VolumeBytes* bytes;
+    uint8_t* buffer;  // what reads go into: aligned as the volume needs
+    uint32_t bufferSize;
 };
 
 // The drive list, and the walk of a drive's folders.
@@ -78,6 +105,14 @@ public:
     // Writes the volume label into `label` (room for `size` bytes), or an
     // empty text when the volume cannot be read.
     virtual void readVolumeLabel(const char* rootPath, char* label, unsigned size) = 0;
+    // Opens the drive's volume to read its bytes, with a buffer of up to
+    // 1 MiB; false where it cannot be opened (no rights, no local volume),
+    // which is no fault: the drive is then walked.
+    virtual bool openVolume(const char* rootPath, RawVolume& volume) {
+        (void)rootPath, (void)volume;
+        return false;
+    }
+    virtual void closeVolume(RawVolume& volume) { (void)volume; }
 
 protected:
     ~FileSystem() = default;

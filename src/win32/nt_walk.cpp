@@ -1,5 +1,6 @@
 #include "win32/nt_walk.h"
 
+#include "tree/utf8.h"
 #include "win32/nt_records.h"
 
 #include <cstring>
@@ -201,4 +202,14 @@ bool NtWalk::closeFolder(OpenFolder* folder) {
     if (rootFolder == handle) rootFolder = nullptr;
     nt.close(handle);
     return true;
+}
+
+uint32_t NtWalk::keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) {
+    WCHAR wideName[longestName + 1];
+    size_t units = utf8ToUtf16(name, std::strlen(name), wideName, longestName + 1);
+    uint32_t size = fileIdBytes + static_cast<uint32_t>(units * sizeof(WCHAR));
+    if (units == 0 || size > room) return 0;
+    std::memcpy(key, &fileReference, fileIdBytes);
+    std::memcpy(static_cast<char*>(key) + fileIdBytes, wideName, units * sizeof(WCHAR));
+    return size;
 }

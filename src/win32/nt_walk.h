@@ -22,6 +22,8 @@ public:
                           FolderIdentity* linkTarget) override;
     bool nextEntry(OpenFolder* folder, FolderEntry& entry) override;
     bool closeFolder(OpenFolder* folder) override;
+    // The file ID, then the wide name: what a listing record carries.
+    uint32_t keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) override;
 
 private:
     bool identify(HANDLE folder, FolderIdentity& id) const;

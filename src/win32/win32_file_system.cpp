@@ -2,14 +2,16 @@
 
 #include "win32/nt_walk.h"
 #include "win32/path_walk.h"
+#include "win32/raw_volume.h"
 
 #include <windows.h>
 
 namespace {
 
-// Each drive is walked by handles where ntdll has the calls, by the current
-// directory where it has not; the way is picked when the drive's root is
-// opened and keeps its own state.
+// Each drive is read from its file table where its volume opens and holds
+// one (the reading decides), else walked: by handles where ntdll has the
+// calls, by the current directory where it has not. The walk is picked
+// when the drive's root is opened; each way keeps its own state.
 class Win32FileSystem final : public FileSystem {
 public:
     uint32_t logicalDrives() override { return GetLogicalDrives(); }
@@ -36,10 +38,19 @@ public:
 
     bool closeFolder(OpenFolder* folder) override { return way->closeFolder(folder); }
 
+    uint32_t keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) override {
+        return way->keyFor(name, fileReference, key, room);
+    }
+
+    bool openVolume(const char* rootPath, RawVolume& volume) override { return rawVolume.open(rootPath, volume); }
+
+    void closeVolume(RawVolume& volume) override { rawVolume.close(volume); }
+
     bool byPath = false;  // the path walk even where the handle walk could run: tests only
     FolderWalk* way = nullptr;  // the drive's, from its root's opening on
     NtWalk ntWalk;
     PathWalk pathWalk;
+    RawVolumeBytes rawVolume;
 };
 
 // Constant-initialised: nothing has to run before the program's entry.

@@ -490,7 +490,7 @@ TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
     last.name = "last";
     linkHotSpotCount = 2;
     RECT update{0, 0, clientWidth, clientHeight};
-    paintReadingProgress(canvas.dc(), update, mainWindow, ScanProgress{12, 345, 5368709120ull, &last});
+    paintReadingProgress(canvas.dc(), update, mainWindow, ScanProgress{12, 345, 5368709120ull, &last, false});
     EXPECT_EQ(update.top, paneTop);
     EXPECT_EQ(linkHotSpotCount, 0);
 

@@ -1,0 +1,41 @@
+// Reading an NTFS drive from its file table, the MFT: every file's names,
+// folders and size sit in one table of records, read here in large
+// sequential reads through the raw volume, so that a whole drive takes the
+// time its table takes to read. The tree comes out as the walk would list
+// it; what the table cannot say exactly is left to the walk.
+#pragma once
+
+#include <cstdint>
+
+struct FolderNode;
+struct NodeArena;
+struct RawVolume;
+struct ScanProgress;
+class DrivePrompt;
+
+enum class TableReading {
+    read,     // the tree is built
+    notNtfs,  // no NTFS volume: nothing was built
+    inexact,  // something could not be read exactly (damage, a short read, no memory)
+    stopped,  // the user asked
+};
+
+// Reads the file table of `volume` into the tree below `root`, a drive's
+// stand-in whose only child is the drive's own ".." node. Every folder gets
+// its ".." node first and its files' sizes in filesBytes; a folder's parent
+// is its folder node (`root` for the root's); a directory link is marked
+// (scanMarkLink) and left without children, for the walk to read as it
+// reads links. The volume's own files are left out, as listings leave them
+// out. Nodes are carved from `arena` (the heap when null). Until
+// finishTableTree, subfoldersBytes holds what tableReferenceOf gives. On
+// anything but `read`, what was built is the caller's to release.
+TableReading readFileTable(RawVolume& volume, FolderNode* root, NodeArena* arena, DrivePrompt& prompt,
+                           ScanProgress& progress);
+
+// The file reference of a folder readFileTable made (its record's number
+// and sequence number), by which the walk can be asked to open it.
+uint64_t tableReferenceOf(const FolderNode* folder);
+
+// Clears what the reading kept in the tree's counters below `root`, and
+// makes `drive` the parent of the root's folders, as the walk makes it.
+void finishTableTree(FolderNode* root, FolderNode* drive);

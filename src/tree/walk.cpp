@@ -1,0 +1,294 @@
+// The walk holds every folder on its path open and opens each subfolder
+// from its open parent, so no path is ever spelled out: any depth, any name.
+//
+// A worked example. The drive Q: holds the file r (5 bytes) and the folders
+// a (with a1, and a file of 7 bytes) and b:
+//
+//   open the root        levels: [Q:]        listing: r, a, b  -> Q: files 5
+//                        nodes:  Q: -> "..", a, b (the drive's own ".." first)
+//   open a from Q:       levels: [Q:, a]     listing: ., .., a1, f -> a files 7
+//   open a1 from a       levels: [Q:, a, a1] listing: ., ..
+//   a1 done: close it    levels: [Q:, a]
+//   a done: close it     levels: [Q:]
+//   open b from Q:       levels: [Q:, b]     ...
+//
+// A folder's whole listing is read before any subfolder of it is opened:
+// its nodes are made in the listing's order, and what the file system needs
+// to open each subfolder again (its key: a wide name, a file ID) is kept on
+// a stack of keys only until the folder is done. Totals are a pass of their
+// own at the end.
+#include "tree/walk.h"
+
+#include "tree/drive_prompt.h"
+#include "tree/file_system.h"
+#include "tree/file_table.h"
+#include "tree/folder_node.h"
+#include "tree/scan_marks.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A byte stack that grows on the heap: the keys of the subfolders of every
+// folder on the walk's path, each behind a header.
+struct KeyStack {
+    char* bytes = nullptr;
+    size_t size = 0;
+    size_t capacity = 0;
+
+    ~KeyStack() { std::free(bytes); }
+
+    bool push(const void* data, size_t length) {
+        if (size + length > capacity) {
+            size_t wanted = capacity ? capacity * 2 : 4096;
+            while (wanted < size + length) wanted *= 2;
+            void* grown = std::realloc(bytes, wanted);
+            if (!grown) return false;
+            bytes = static_cast<char*>(grown);
+            capacity = wanted;
+        }
+        std::memcpy(bytes + size, data, length);
+        size += length;
+        return true;
+    }
+};
+
+// What is kept of a subfolder's entry until the walk comes to it.
+struct KeyHeader {
+    uint64_t fileIndex;
+    uint32_t keySize;
+    uint8_t isLink;
+};
+
+// One folder of the walk's path.
+struct Level {
+    OpenFolder* folder;
+    FolderNode* node;
+    FolderNode* nextChild;  // the next child to come to
+    FolderIdentity id;      // where it is, for the loop guard
+    size_t keysStart;       // its subfolders' keys, from here to the next level's
+    size_t nextKey;         // the key of the next child that has one
+};
+
+struct Walk {
+    FolderWalk& fs;
+    DrivePrompt& prompt;
+    NodeArena* arena;
+    FolderIdentity rootId{};
+    Level* levels = nullptr;
+    int depth = 0;  // levels in use
+    int capacity = 0;
+    KeyStack keys;
+    ScanProgress progress{};
+    bool lost = false;  // the disk cannot open anything more below the root
+
+    Walk(FolderWalk& system, DrivePrompt& user, NodeArena* nodes) : fs(system), prompt(user), arena(nodes) {}
+
+    ~Walk() {
+        while (depth > 0) leave();
+        std::free(levels);
+    }
+
+    bool push(OpenFolder* folder, FolderNode* node, const FolderIdentity& id) {
+        if (depth == capacity) {
+            int wanted = capacity ? capacity * 2 : 64;
+            void* grown = std::realloc(levels, sizeof(Level) * wanted);
+            if (!grown) return false;
+            levels = static_cast<Level*>(grown);
+            capacity = wanted;
+        }
+        levels[depth++] = Level{folder, node, nullptr, id, keys.size, keys.size};
+        return true;
+    }
+
+    // Closes the innermost folder and forgets its subfolders' keys.
+    void leave() {
+        Level& level = levels[--depth];
+        if (!fs.closeFolder(level.folder)) lost = true;
+        keys.size = level.keysStart;
+    }
+
+    // Adds a node for the folder entry behind `*tail`, its key kept; false
+    // when the heap ran out.
+    bool appendChild(FolderNode* folder, FolderNode**& tail, const FolderEntry& entry) {
+        // Every listed folder has a ".." entry: it shares the one ".." text.
+        bool up = std::strcmp(entry.name, "..") == 0;
+        FolderNode* child = up ? newDotDotNode(arena, folder) : newNamedNode(arena, entry.name);
+        if (!child) return false;
+        child->parent = folder;
+        if (entry.isLink) child->scanMarks |= scanMarkLink;
+        *tail = child;
+        tail = &child->next;
+        if (up) return true;
+        KeyHeader header{entry.fileIndex, entry.keySize, entry.isLink};
+        return keys.push(&header, sizeof header) && keys.push(entry.key, entry.keySize);
+    }
+
+    // Reads the innermost folder's listing into its node: one child per
+    // folder entry but ".", the file sizes into filesBytes, the children's
+    // parent `parent`. False when the heap ran out; what was read stays.
+    bool list(FolderNode* parent) {
+        Level& level = levels[depth - 1];
+        FolderNode* node = level.node;
+        FolderNode** tail = &node->firstChild;
+        while (*tail) tail = &(*tail)->next;
+        FolderEntry entry;
+        while (fs.nextEntry(level.folder, entry)) {
+            if (!entry.isFolder) {
+                node->filesBytes += entry.size;
+                ++progress.files;
+                progress.bytes += entry.size;
+                continue;
+            }
+            if (std::strcmp(entry.name, ".") == 0) continue;
+            if (!appendChild(parent, tail, entry)) return false;
+        }
+        level.nextChild = node->firstChild;
+        ++progress.folders;
+        progress.folder = node;
+        return true;
+    }
+
+    // The next child of the innermost folder that has a key, and that key.
+    FolderNode* nextKeyed(KeyHeader& header, const char*& key) {
+        Level& level = levels[depth - 1];
+        while (FolderNode* child = level.nextChild) {
+            level.nextChild = child->next;
+            if (isDotDot(child)) continue;
+            std::memcpy(&header, keys.bytes + level.nextKey, sizeof header);
+            key = keys.bytes + level.nextKey + sizeof header;
+            level.nextKey += sizeof header + header.keySize;
+            return child;
+        }
+        return nullptr;
+    }
+
+    // A link may be followed only when it leads to no folder on the path:
+    // otherwise the walk would go round the loop again and again. A folder
+    // whose index is not known matches nothing.
+    bool isOnPath(const FolderIdentity& id) const {
+        if (id.index == 0) return false;
+        for (int k = 0; k < depth; ++k) {
+            if (sameFolder(levels[k].id, id)) return true;
+        }
+        return false;
+    }
+
+    enum class Entry { entered, notEntered, outOfMemory };
+
+    // Opens `child` of the innermost folder and makes it the innermost.
+    Entry enter(FolderNode* child, const KeyHeader& header, const char* key) {
+        Level& level = levels[depth - 1];
+        FolderIdentity id{rootId.volume, header.fileIndex};
+        OpenFolder* folder = fs.openChild(level.folder, key, header.keySize, header.isLink ? &id : nullptr);
+        if (!folder) return Entry::notEntered;
+        bool loops = header.isLink && isOnPath(id);
+        if (!loops && push(folder, child, id)) return Entry::entered;
+        if (!fs.closeFolder(folder)) lost = true;
+        return loops ? Entry::notEntered : Entry::outOfMemory;
+    }
+
+    // Depth-first below the root, which is open and listed at level 0.
+    Ending run() {
+        if (!prompt.keepReading(progress)) return Ending::stopped;
+        while (depth > 0) {
+            if (lost) return Ending::incomplete;
+            KeyHeader header;
+            const char* key;
+            FolderNode* child = nextKeyed(header, key);
+            if (!child) {
+                leave();
+                continue;
+            }
+            Entry entry = enter(child, header, key);
+            if (entry == Entry::outOfMemory) return Ending::incomplete;
+            if (entry == Entry::notEntered) continue;
+            if (!list(child)) return Ending::incomplete;
+            if (!prompt.keepReading(progress)) return Ending::stopped;
+        }
+        return lost ? Ending::incomplete : Ending::complete;
+    }
+};
+
+// The folders from the drive's root down to `link`'s parent, top first;
+// `count` of them. Null when there is no memory for the list.
+FolderNode** foldersAbove(FolderNode* link, const FolderNode* standIn, int& count) {
+    count = 0;
+    for (FolderNode* node = link->parent; node != standIn; node = node->parent) ++count;
+    FolderNode** above = static_cast<FolderNode**>(std::malloc(sizeof(FolderNode*) * (count ? count : 1)));
+    if (!above) return nullptr;
+    int k = count;
+    for (FolderNode* node = link->parent; node != standIn; node = node->parent) above[--k] = node;
+    return above;
+}
+
+// Opens the folders down to `link` from the root, then reads the link as
+// the walk reads it from its parent. A folder on the way that cannot be
+// opened leaves the link unentered, as it would leave the walk.
+Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* rootPath) {
+    FolderIdentity rootId;
+    OpenFolder* root = walk.fs.openRoot(rootPath, rootId);
+    if (!root) return Ending::incomplete;
+    walk.rootId = rootId;
+    if (!walk.push(root, standIn, rootId)) {
+        walk.fs.closeFolder(root);
+        return Ending::incomplete;
+    }
+    int count;
+    FolderNode** above = foldersAbove(link, standIn, count);
+    if (!above) return Ending::incomplete;
+    char key[1024];
+    bool reached = true;
+    for (int k = 0; k < count && reached; ++k) {
+        uint32_t keySize = walk.fs.keyFor(above[k]->name, tableReferenceOf(above[k]), key, sizeof key);
+        FolderIdentity id;
+        OpenFolder* folder = keySize ? walk.fs.openChild(walk.levels[walk.depth - 1].folder, key, keySize, &id) : nullptr;
+        reached = folder && walk.push(folder, above[k], id);
+        if (folder && !reached) walk.fs.closeFolder(folder);
+    }
+    std::free(above);
+    if (!reached) return Ending::complete;
+    KeyHeader header{0, walk.fs.keyFor(link->name, tableReferenceOf(link), key, sizeof key), 1};
+    if (!header.keySize) return Ending::complete;
+    Walk::Entry entry = walk.enter(link, header, key);
+    if (entry == Walk::Entry::outOfMemory) return Ending::incomplete;
+    if (entry == Walk::Entry::notEntered) return Ending::complete;
+    if (!walk.list(link)) return Ending::incomplete;
+    return walk.run();
+}
+
+}  // namespace
+
+Ending walkDrive(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
+                 const FolderIdentity& rootId, FolderNode* standIn, FolderNode* drive) {
+    Walk walk(fs, prompt, arena);
+    walk.rootId = rootId;
+    if (!walk.push(root, standIn, rootId)) {
+        fs.closeFolder(root);
+        return Ending::incomplete;
+    }
+    return walk.list(drive) ? walk.run() : Ending::incomplete;
+}
+
+Ending walkTableLinks(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, FolderNode* standIn,
+                      const char* rootPath, ScanProgress& progress) {
+    // Pre-order over the table's folders; a link's folders, once walked,
+    // are not gone through again.
+    FolderNode* node = standIn->firstChild;
+    while (node) {
+        if (node->scanMarks & scanMarkLink) {
+            Walk walk(fs, prompt, arena);
+            walk.progress = progress;
+            Ending ending = walkLink(walk, node, standIn, rootPath);
+            progress = walk.progress;
+            if (ending != Ending::complete) return ending;
+        } else if (node->firstChild) {
+            node = node->firstChild;
+            continue;
+        }
+        while (node != standIn && !node->next) node = node->parent;
+        node = node == standIn ? nullptr : node->next;
+    }
+    return Ending::complete;
+}

@@ -1,0 +1,65 @@
+#include "win32/raw_volume.h"
+
+namespace {
+
+const uint32_t bufferSize = 1024 * 1024;
+
+#ifdef QUORVEL_TEST_HOOKS
+uint32_t checkedSectorSize = 512;
+uint32_t refused = 0;
+#endif
+
+}  // namespace
+
+bool RawVolumeBytes::open(const char* rootPath, RawVolume& volume) {
+    char devicePath[] = "\\\\.\\*:";
+    devicePath[4] = rootPath[0];
+    HANDLE opened = CreateFileA(devicePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return false;
+    void* memory = VirtualAlloc(nullptr, bufferSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!memory) {
+        CloseHandle(opened);
+        return false;
+    }
+    device = opened;
+    buffer = static_cast<uint8_t*>(memory);
+    volume = RawVolume{this, buffer, bufferSize};
+    return true;
+}
+
+void RawVolumeBytes::close(RawVolume& volume) {
+    CloseHandle(device);
+    VirtualFree(buffer, 0, MEM_RELEASE);
+    device = nullptr;
+    buffer = nullptr;
+    volume = RawVolume{};
+}
+
+bool RawVolumeBytes::read(uint64_t offset, void* into, uint32_t length) {
+#ifdef QUORVEL_TEST_HOOKS
+    uintptr_t place = static_cast<uintptr_t>(static_cast<uint8_t*>(into) - buffer);
+    if (offset % checkedSectorSize || length % checkedSectorSize || place % checkedSectorSize ||
+        place > bufferSize || length > bufferSize - place) {
+        ++refused;
+        return false;
+    }
+#endif
+    // SetFilePointer rather than its Ex form, which older systems lack.
+    LONG high = static_cast<LONG>(offset >> 32);
+    if (SetFilePointer(device, static_cast<LONG>(offset), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+        return false;
+    DWORD read = 0;
+    return ReadFile(device, into, length, &read, nullptr) && read == length;
+}
+
+#ifdef QUORVEL_TEST_HOOKS
+void checkVolumeReadsAgainst(uint32_t sectorSize) {
+    checkedSectorSize = sectorSize;
+}
+
+uint32_t refusedVolumeReads() {
+    return refused;
+}
+#endif
