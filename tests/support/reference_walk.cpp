@@ -120,28 +120,37 @@ bool referenceReadDrive(FileSystem& fs, FolderNode* drive) {
 
 namespace {
 
+std::vector<const FolderNode*> childrenOf(const FolderNode* node, bool sorted) {
+    std::vector<const FolderNode*> children;
+    for (const FolderNode* child = node->firstChild; child; child = child->next) children.push_back(child);
+    // ".." nodes first, then by name: the order a listing happens to have aside.
+    if (sorted)
+        std::stable_sort(children.begin(), children.end(), [](const FolderNode* x, const FolderNode* y) {
+            if (isDotDot(x) != isDotDot(y)) return isDotDot(x);
+            return std::strcmp(x->name, y->name) < 0;
+        });
+    return children;
+}
+
 // Both trees in step, pre-order, without recursion.
-std::string firstDifference(const FolderNode* a, const FolderNode* b, bool totals) {
+std::string firstDifference(const FolderNode* a, const FolderNode* b, bool totals, bool sorted) {
     std::vector<std::pair<const FolderNode*, const FolderNode*>> pending{{a, b}};
     while (!pending.empty()) {
         auto [x, y] = pending.back();
         pending.pop_back();
         std::string what = differenceIn(x, y, totals);
         if (!what.empty()) return what + " at " + describe(x);
-        const FolderNode* cx = x->firstChild;
-        const FolderNode* cy = y->firstChild;
-        size_t first = pending.size();
-        for (; cx && cy; cx = cx->next, cy = cy->next) pending.emplace_back(cx, cy);
-        if (cx || cy) return "number of children at " + describe(x);
-        std::reverse(pending.begin() + static_cast<long>(first), pending.end());
+        std::vector<const FolderNode*> cx = childrenOf(x, sorted), cy = childrenOf(y, sorted);
+        if (cx.size() != cy.size()) return "number of children at " + describe(x);
+        for (size_t i = cx.size(); i-- > 0;) pending.emplace_back(cx[i], cy[i]);
     }
     return "";
 }
 
 }  // namespace
 
-std::string firstTreeDifference(const FolderNode* a, const FolderNode* b) {
+std::string firstTreeDifference(const FolderNode* a, const FolderNode* b, bool inAnyOrder) {
     // What was read first: a wrong total only follows from it.
-    std::string read = firstDifference(a, b, false);
-    return read.empty() ? firstDifference(a, b, true) : read;
+    std::string read = firstDifference(a, b, false, inAnyOrder);
+    return read.empty() ? firstDifference(a, b, true, inAnyOrder) : read;
 }

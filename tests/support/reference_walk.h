@@ -18,6 +18,6 @@ FolderNode* newTestDrive(char letter);
 bool referenceReadDrive(FileSystem& fs, FolderNode* drive);
 
 // Empty when the trees below `a` and `b` are the same node for node (names,
-// marks, byte counts, order); else the first difference, with the path
-// where it is.
-std::string firstTreeDifference(const FolderNode* a, const FolderNode* b);
+// marks, byte counts, order, or any order of each folder's children where
+// `inAnyOrder`); else the first difference, with the path where it is.
+std::string firstTreeDifference(const FolderNode* a, const FolderNode* b, bool inAnyOrder = false);
