@@ -9,11 +9,11 @@ struct NtfsGeometry {
     uint8_t sectorShift;   // every read of the volume is whole sectors
     uint8_t clusterShift;
     uint8_t recordShift;   // one record of the file table
-    uint64_t clusters;     // on the volume
-    uint64_t mftCluster;   // the file table's first cluster
+    uint32_t clusters;     // on the volume: NTFS counts them in 32 bits
+    uint32_t mftCluster;   // the file table's first cluster
 };
 
 // False where `sector` (the first 512 bytes of the volume) is not an NTFS
-// boot sector, or gives sizes this reader does not take: sectors of 256 to
+// boot sector, or gives sizes this reader does not take: sectors of 512 to
 // 4096 bytes, clusters of a sector to 2 MiB, records of 1 to 4 KiB.
 bool readBootSector(const uint8_t* sector, NtfsGeometry& geometry);

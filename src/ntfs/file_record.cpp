@@ -77,13 +77,12 @@ bool nextAttribute(AttributeCursor& cursor, Attribute& attribute) {
         attribute.value = at + valueOffset;
         attribute.runs = nullptr;
         attribute.runsLength = 0;
-        attribute.lowestVcn = attribute.highestVcn = 0;
+        attribute.lowestVcn = 0;
         attribute.dataSize = attribute.initializedSize = attribute.valueLength;
     } else {
         attribute.value = nullptr;
         attribute.valueLength = 0;
         attribute.lowestVcn = le64(at + 0x10);
-        attribute.highestVcn = le64(at + 0x18);
         uint32_t runsOffset = le16(at + 0x20);
         if (runsOffset < 0x40 || runsOffset >= length) return damage(cursor);
         attribute.runs = at + runsOffset;

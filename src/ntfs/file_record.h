@@ -45,8 +45,7 @@ struct Attribute {
     bool resident;  // the value lies in the record
     const uint8_t* value;  // resident
     uint32_t valueLength;
-    uint64_t lowestVcn;  // non-resident: the clusters this extent maps
-    uint64_t highestVcn;
+    uint64_t lowestVcn;  // non-resident: where this extent's clusters start
     const uint8_t* runs;  // non-resident: the extent's data runs
     uint32_t runsLength;
     uint64_t dataSize;  // non-resident, first extent (lowestVcn 0) only

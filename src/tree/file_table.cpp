@@ -7,8 +7,9 @@
 //   3. each folder hung below the folder it names, and every folder checked
 //      to lead up to the root or to a stale reference, never round a loop.
 // Beyond the tree, the reading keeps one slot per record (what the record
-// is as a parent) and the runs of the table's own data: a few bytes per
-// record.
+// is as a parent) and the extents of the table's own data: a few bytes per
+// record. Cluster and record numbers are 32-bit (NTFS counts no more
+// clusters), positions in the table are counted in sectors.
 #include "tree/file_table.h"
 
 #include "ntfs/attribute_list.h"
@@ -45,13 +46,29 @@ uint64_t placeOf(uint32_t recordNumber, uint16_t parentSequence, uint16_t sequen
 struct Extent {
     uint32_t vcn;
     uint32_t clusters;
-    uint64_t lcn;
+    uint32_t lcn;
+};
+
+// Where an attribute's clusters lie, in order. Grows on the heap up to its
+// limit, or stays in the room it was given (capacity == limit).
+struct Extents {
+    Extent* items;
+    uint32_t count;
+    uint32_t capacity;
+    uint32_t limit;
+    uint32_t last;  // where the last read began: reads mostly go on from there
+};
+
+enum class Look {
+    facts,     // what the file is, its size, where its names lead
+    counting,  // each name's folder gets the size
+    mapping,   // the table's own record: the extents of its data
 };
 
 // What one file's attributes say, gathered over all its records.
 struct Facts {
-    bool counting;    // second look: each name's folder gets the size
-    bool resolved;    // every folder a name leads to is known already
+    Look look;
+    bool resolved;  // every folder a name leads to is known already
     bool isLink;
     bool hasData;
     uint64_t size;    // of the unnamed data stream, from its first extent
@@ -75,11 +92,7 @@ struct Reader {
     const uint8_t* singleRecord = nullptr;  // the record read on its own last
     uint32_t singleNumber = 0;
     RecordHeader singleHeader{};
-    Extent* extents = nullptr;  // of the table's own data, in order
-    uint32_t extentCount = 0;
-    uint32_t extentCapacity = 0;
-    uint32_t extentLimit = 0;
-    uint32_t lastExtent = 0;  // where the last read began: reads mostly go on from there
+    Extents table{};  // of the table's own data
     uint32_t records = 0;  // that were ever written: the table's initialized part
     uintptr_t* slots = nullptr;
     FolderNode* root;
@@ -99,32 +112,44 @@ struct Reader {
     }
 
     ~Reader() {
-        std::free(extents);
+        std::free(table.items);
         std::free(slots);
     }
 
     uint32_t recordSize() const { return 1u << geometry.recordShift; }
 
-    uint32_t sectorSize() const { return 1u << geometry.sectorShift; }
-
-    // Bytes [start, start + length) of the table's data, whole sectors,
-    // through the extents they lie in.
-    bool readTableBytes(uint64_t start, uint32_t length, uint8_t* into) {
-        while (length > 0) {
-            uint64_t vcn = start >> geometry.clusterShift;
-            uint32_t k = lastExtent < extentCount && extents[lastExtent].vcn <= vcn ? lastExtent : 0;
-            while (k < extentCount && extents[k].vcn + uint64_t{extents[k].clusters} <= vcn) ++k;
-            if (k == extentCount) return false;
-            lastExtent = k;
-            uint64_t left = ((extents[k].vcn + uint64_t{extents[k].clusters}) << geometry.clusterShift) - start;
-            uint32_t take = left < length ? static_cast<uint32_t>(left) : length;
-            uint64_t at = (extents[k].lcn << geometry.clusterShift) + start - (uint64_t{extents[k].vcn} << geometry.clusterShift);
-            if (!volume.read(at, into, take)) return false;
+    // Sectors [start, start + count) of what `extents` map.
+    bool readThrough(Extents& extents, uint32_t start, uint32_t count, uint8_t* into) {
+        const unsigned perCluster = geometry.clusterShift - geometry.sectorShift;
+        while (count > 0) {
+            uint32_t vcn = start >> perCluster;
+            uint32_t k = extents.last < extents.count && extents.items[extents.last].vcn <= vcn ? extents.last : 0;
+            while (k < extents.count && extents.items[k].vcn + extents.items[k].clusters <= vcn) ++k;
+            if (k == extents.count) return false;
+            extents.last = k;
+            const Extent& extent = extents.items[k];
+            uint32_t offset = start - (extent.vcn << perCluster);
+            uint32_t take = (extent.clusters << perCluster) - offset;
+            if (take > count) take = count;
+            uint64_t at = (uint64_t{extent.lcn} << perCluster) + offset;
+            if (!volume.read(at << geometry.sectorShift, into, take << geometry.sectorShift)) return false;
             start += take;
-            into += take;
-            length -= take;
+            into += take << geometry.sectorShift;
+            count -= take;
         }
         return true;
+    }
+
+    // The sectors that hold records [first, first + count): where the first
+    // one starts within them, and how many.
+    uint32_t sectorOf(uint32_t number, uint32_t& within) const {
+        uint64_t byte = uint64_t{number} << geometry.recordShift;
+        within = static_cast<uint32_t>(byte) & ((1u << geometry.sectorShift) - 1);
+        return static_cast<uint32_t>(byte >> geometry.sectorShift);
+    }
+
+    uint32_t sectorsFor(uint32_t bytes) const {
+        return (bytes + (1u << geometry.sectorShift) - 1) >> geometry.sectorShift;
     }
 
     // Record `number` read on its own into `single`, in use, its header
@@ -132,37 +157,39 @@ struct Reader {
     bool readSingle(uint32_t number) {
         if (singleRecord && singleNumber == number) return true;
         singleRecord = nullptr;
-        uint64_t start = uint64_t{number} << geometry.recordShift;
-        uint64_t from = start >> geometry.sectorShift << geometry.sectorShift;
-        uint32_t length = static_cast<uint32_t>(start - from) + recordSize() + sectorSize() - 1;
-        length = length >> geometry.sectorShift << geometry.sectorShift;
-        if (!readTableBytes(from, length, single)) return false;
-        uint8_t* record = single + (start - from);
-        if (readRecordHeader(record, recordSize(), singleHeader) != RecordState::inUse) return false;
-        singleRecord = record;
+        uint32_t within;
+        uint32_t start = sectorOf(number, within);
+        if (!readThrough(table, start, sectorsFor(within + recordSize()), single) ||
+            readRecordHeader(single + within, recordSize(), singleHeader) != RecordState::inUse)
+            return false;
+        singleRecord = single + within;
         singleNumber = number;
         return true;
     }
 
-    // The extents of the table's own data, in the order of their clusters.
-    bool addExtents(const Attribute& data) {
+    // Adds the extent of a non-resident attribute that follows the ones
+    // `extents` holds.
+    bool addExtents(Extents& extents, const Attribute& data) {
         if (data.resident) return false;
+        const Extent* last = extents.count ? &extents.items[extents.count - 1] : nullptr;
+        if (data.lowestVcn != (last ? last->vcn + last->clusters : 0)) return false;
         RunCursor runs = runsFrom(data.runs, data.runsLength, data.lowestVcn);
-        uint64_t expected = extentCount ? extents[extentCount - 1].vcn + uint64_t{extents[extentCount - 1].clusters} : 0;
-        if (data.lowestVcn != expected) return false;
         DataRun run;
         while (nextRun(runs, run)) {
-            if (run.sparse || run.lcn + run.clusters > geometry.clusters || run.vcn + run.clusters > recordLimit * 8u ||
-                extentCount == extentLimit)
+            // Positions in what the extents map are counted in sectors, in 31 bits.
+            if (run.sparse || run.lcn + run.clusters > geometry.clusters ||
+                (run.vcn + run.clusters) << (geometry.clusterShift - geometry.sectorShift) > 1u << 31 ||
+                extents.count == extents.limit)
                 return false;
-            if (extentCount == extentCapacity) {
-                uint32_t wanted = extentCapacity ? extentCapacity * 2 : 16;
-                void* grown = std::realloc(extents, sizeof(Extent) * wanted);
+            if (extents.count == extents.capacity) {
+                uint32_t wanted = extents.capacity ? extents.capacity * 2 : 16;
+                void* grown = std::realloc(extents.items, sizeof(Extent) * wanted);
                 if (!grown) return false;
-                extents = static_cast<Extent*>(grown);
-                extentCapacity = wanted;
+                extents.items = static_cast<Extent*>(grown);
+                extents.capacity = wanted;
             }
-            extents[extentCount++] = Extent{static_cast<uint32_t>(run.vcn), static_cast<uint32_t>(run.clusters), run.lcn};
+            extents.items[extents.count++] =
+                Extent{static_cast<uint32_t>(run.vcn), static_cast<uint32_t>(run.clusters), static_cast<uint32_t>(run.lcn)};
         }
         return !runs.damaged;
     }
@@ -172,39 +199,22 @@ struct Reader {
         value = attribute.value;
         length = attribute.valueLength;
         if (attribute.resident) return true;
-        if (attribute.lowestVcn != 0 || attribute.dataSize > listRoom) return false;
-        RunCursor runs = runsFrom(attribute.runs, attribute.runsLength, 0);
-        DataRun run;
-        uint32_t filled = 0;
-        while (filled < attribute.dataSize && nextRun(runs, run)) {
-            if (run.sparse || run.lcn + run.clusters > geometry.clusters || run.clusters > listRoom >> geometry.clusterShift)
-                return false;
-            uint32_t bytes = static_cast<uint32_t>(run.clusters) << geometry.clusterShift;
-            if (bytes > listRoom - filled || !volume.read(run.lcn << geometry.clusterShift, list + filled, bytes))
-                return false;
-            filled += bytes;
-        }
+        Extent room[32];
+        Extents extents{room, 0, 32, 32, 0};
         value = list;
         length = static_cast<uint32_t>(attribute.dataSize);
-        return !runs.damaged && filled >= length;
+        return attribute.dataSize <= listRoom && addExtents(extents, attribute) &&
+               readThrough(extents, 0, sectorsFor(length), list);
     }
 
     // Finds, in the record the entry names, the attribute it stands for; an
-    // extension record must be in use and belong to `base`, whose own
-    // record is `baseRecord`.
-    bool locate(const ListEntry& entry, uint64_t base, const uint8_t* baseRecord, const RecordHeader& baseHeader,
-                Attribute& attribute) {
-        const uint8_t* record = baseRecord;
-        const RecordHeader* header = &baseHeader;
-        if (recordNumberOf(entry.reference) != recordNumberOf(base)) {
-            if (recordNumberOf(entry.reference) >= records ||
-                !readSingle(static_cast<uint32_t>(recordNumberOf(entry.reference))) ||
-                singleHeader.baseReference != base || singleHeader.sequence != sequenceOf(entry.reference))
-                return false;
-            record = singleRecord;
-            header = &singleHeader;
-        }
-        AttributeCursor cursor = attributesOf(record, *header);
+    // extension record must be in use and belong to `base`.
+    bool locate(const ListEntry& entry, uint64_t base, Attribute& attribute) {
+        uint64_t number = recordNumberOf(entry.reference);
+        if (number >= records || !readSingle(static_cast<uint32_t>(number)) || singleHeader.baseReference != base ||
+            singleHeader.sequence != sequenceOf(entry.reference))
+            return false;
+        AttributeCursor cursor = attributesOf(singleRecord, singleHeader);
         while (nextAttribute(cursor, attribute))
             if (attribute.type == entry.type && attribute.id == entry.id) return true;
         return false;
@@ -235,7 +245,9 @@ struct Reader {
             return true;
         case attributeData:
             // Named streams are not the file's size, nor are later extents.
-            if (attribute.named || attribute.lowestVcn != 0 || facts.counting) return true;
+            if (attribute.named) return true;
+            if (facts.look == Look::mapping) return addExtents(table, attribute);
+            if (attribute.lowestVcn != 0 || facts.look == Look::counting) return true;
             if (facts.hasData) return false;
             facts.hasData = true;
             facts.size = attribute.dataSize;
@@ -243,8 +255,8 @@ struct Reader {
         case attributeFileName: {
             FileName name;
             if (!readFileName(attribute, name) || recordNumberOf(name.parent) >= records) return false;
-            if (name.nameSpace == nameSpaceDos) return true;
-            if (facts.counting) {
+            if (name.nameSpace == nameSpaceDos || facts.look == Look::mapping) return true;
+            if (facts.look == Look::counting) {
                 if (FolderNode* folder = folderOf(name.parent)) {
                     folder->filesBytes += facts.size;
                     ++progress.files;
@@ -265,30 +277,35 @@ struct Reader {
         }
     }
 
-    // Takes each attribute of the file whose base record is `record`,
-    // those its attribute list places in other records as well.
+    // Takes each attribute of the file whose base record is `record`, then
+    // those its attribute list places in other records, in the list's
+    // order (the table's own extents come in order so).
     bool takeAll(const uint8_t* record, const RecordHeader& header, Facts& facts) {
-        uint64_t base = facts.number | uint64_t{header.sequence} << 48;
         AttributeCursor cursor = attributesOf(record, header);
         Attribute attribute;
+        Attribute listed{};
         while (nextAttribute(cursor, attribute)) {
-            if (attribute.type != attributeAttributeList) {
-                if (!take(attribute, facts)) return false;
-                continue;
-            }
-            const uint8_t* value;
-            uint32_t length;
-            if (!readListValue(attribute, value, length)) return false;
-            ListCursor entries = listEntriesOf(value, length);
-            ListEntry entry;
-            Attribute placed;
-            while (nextListEntry(entries, entry)) {
-                if (recordNumberOf(entry.reference) == facts.number) continue;  // taken from here
-                if (!locate(entry, base, record, header, placed) || !take(placed, facts)) return false;
-            }
-            if (entries.damaged) return false;
+            if (attribute.type == attributeAttributeList)
+                listed = attribute;
+            else if (!take(attribute, facts))
+                return false;
         }
-        return !cursor.damaged;
+        if (cursor.damaged) return false;
+        if (listed.type != attributeAttributeList) return true;
+        const uint8_t* value;
+        uint32_t length;
+        if (!readListValue(listed, value, length)) return false;
+        ListCursor entries = listEntriesOf(value, length);
+        ListEntry entry;
+        uint64_t base = facts.number | uint64_t{header.sequence} << 48;
+        while (nextListEntry(entries, entry)) {
+            // Taken from here already; or not wanted now.
+            if (recordNumberOf(entry.reference) == facts.number ||
+                (facts.look == Look::mapping && entry.type != attributeData))
+                continue;
+            if (!locate(entry, base, attribute) || !take(attribute, facts)) return false;
+        }
+        return !entries.damaged;
     }
 
     bool addFolder(const RecordHeader& header, const Facts& facts) {
@@ -297,11 +314,10 @@ struct Reader {
         utf16ToUtf8(facts.name, facts.nameLength, text, sizeof text);
         FolderNode* folder = newNamedNode(arena, text);
         if (!folder) return false;
-        if (facts.isLink) {
+        if (facts.isLink)
             folder->scanMarks |= scanMarkLink;
-        } else if (!(folder->firstChild = newDotDotNode(arena, folder))) {
+        else if (!(folder->firstChild = newDotDotNode(arena, folder)))
             return false;
-        }
         folder->subfoldersBytes =
             placeOf(static_cast<uint32_t>(recordNumberOf(facts.parent)), sequenceOf(facts.parent), header.sequence);
         slots[facts.number] = reinterpret_cast<uintptr_t>(folder);
@@ -321,11 +337,8 @@ struct Reader {
             return header.flags & recordIsDirectory;
         }
         if (number < firstUserRecord) return true;
-        Facts facts;
-        facts.counting = facts.isLink = facts.hasData = false;
+        Facts facts{};
         facts.resolved = true;
-        facts.size = 0;
-        facts.names = 0;
         facts.number = number;
         if (!takeAll(record, header, facts)) return false;
         if (header.flags & recordIsDirectory) return addFolder(header, facts);
@@ -334,7 +347,7 @@ struct Reader {
             slots[number] = waitingFile;
             return true;
         }
-        facts.counting = true;
+        facts.look = Look::counting;
         return takeAll(record, header, facts);
     }
 
@@ -348,8 +361,9 @@ struct Reader {
             bool any = !waiting;
             for (uint32_t k = 0; k < count && !any; ++k) any = slots[first + k] == waitingFile;
             if (!any) continue;
-            uint32_t bytes = ((count << geometry.recordShift) + sectorSize() - 1) >> geometry.sectorShift << geometry.sectorShift;
-            if (!readTableBytes(uint64_t{first} << geometry.recordShift, bytes, chunk)) return TableReading::inexact;
+            uint32_t within;
+            uint32_t start = sectorOf(first, within);
+            if (!readThrough(table, start, sectorsFor(count << geometry.recordShift), chunk)) return TableReading::inexact;
             for (uint32_t k = 0; k < count; ++k) {
                 if (waiting && slots[first + k] != waitingFile) continue;
                 singleRecord = nullptr;
@@ -360,43 +374,30 @@ struct Reader {
         return TableReading::read;
     }
 
-    // The table's own record, 0: its size, and the extents of its data,
-    // from there and from the records its attribute list names.
+    // The table's own record, 0: its size from the first extent of its
+    // data, then the later extents, where its attribute list places them,
+    // each in a record that the extents before it reach.
     bool readOwnRecord() {
         uint8_t* own = chunk;  // record 0 stays here while others are read
-        uint32_t length = recordSize() > sectorSize() ? recordSize() : sectorSize();
         RecordHeader header;
-        if (!volume.read(geometry.mftCluster << geometry.clusterShift, own, length) ||
+        if (!volume.read(uint64_t{geometry.mftCluster} << geometry.clusterShift, own,
+                         sectorsFor(recordSize()) << geometry.sectorShift) ||
             readRecordHeader(own, recordSize(), header) != RecordState::inUse || header.baseReference != 0)
             return false;
-        const uint8_t* listValue = nullptr;
-        uint32_t listLength = 0;
         Attribute first{};
-        Attribute attribute;
         AttributeCursor cursor = attributesOf(own, header);
-        while (nextAttribute(cursor, attribute)) {
-            if (attribute.type == attributeAttributeList && !readListValue(attribute, listValue, listLength)) return false;
-            if (attribute.type == attributeData && !attribute.named && attribute.lowestVcn == 0) first = attribute;
-        }
-        // The first extent gives the table's size, and with it a bound on
-        // the extents to come.
-        if (cursor.damaged || first.type != attributeData || first.initializedSize > first.dataSize ||
-            first.dataSize >> geometry.recordShift >= recordLimit)
+        bool found = false;
+        while (!found && nextAttribute(cursor, first))
+            found = first.type == attributeData && !first.named && first.lowestVcn == 0;
+        if (!found || first.initializedSize > first.dataSize || first.dataSize >> geometry.recordShift >= recordLimit)
             return false;
         records = static_cast<uint32_t>(first.initializedSize >> geometry.recordShift);
-        extentLimit = records / 8 + 64;
-        if (records <= firstUserRecord || !addExtents(first)) return false;
-        // The later extents, where the list places them, in order: each in a
-        // record that the extents before it reach.
-        ListCursor entries = listEntriesOf(listValue, listLength);
-        ListEntry entry;
-        while (nextListEntry(entries, entry)) {
-            if (entry.type != attributeData || entry.named || entry.lowestVcn == 0) continue;
-            if (!locate(entry, uint64_t{header.sequence} << 48, own, header, attribute) || !addExtents(attribute))
-                return false;
-        }
-        uint64_t mapped = uint64_t{extents[extentCount - 1].vcn + extents[extentCount - 1].clusters} << geometry.clusterShift;
-        return !entries.damaged && first.dataSize <= mapped;
+        table.limit = records / 8 + 64;  // no more extents than so many records can need
+        Facts facts{};
+        facts.look = Look::mapping;
+        if (records <= firstUserRecord || !takeAll(own, header, facts) || table.count == 0) return false;
+        const Extent& last = table.items[table.count - 1];
+        return first.dataSize >> geometry.clusterShift <= last.vcn + last.clusters;
     }
 
     // Each folder below the folder its name gives, behind that one's ".."
@@ -419,15 +420,15 @@ struct Reader {
             parent->firstChild->next = folder;
             folder->subfoldersBytes = placeOf(number, 0, static_cast<uint16_t>(place >> 48));
         }
-        uint64_t reached = foldersBelow(root) + foldersBelow(&stale);
+        uint32_t reached = foldersBelow(root) + foldersBelow(&stale);
         // The stale ones go, or stay in the arena out of every tree.
         releaseChain(stale.firstChild);
         return reached == folders;
     }
 
     // Folder nodes below `top`, ".." nodes aside; without recursion.
-    static uint64_t foldersBelow(const FolderNode* top) {
-        uint64_t count = 0;
+    static uint32_t foldersBelow(const FolderNode* top) {
+        uint32_t count = 0;
         const FolderNode* node = top->firstChild;
         while (node) {
             count += !isDotDot(node);
@@ -447,9 +448,10 @@ struct Reader {
         // The table's last record must be there before a slot is made for
         // each: a boot sector cannot make the reading take more than the
         // volume holds.
-        uint64_t last = ((uint64_t{records} << geometry.recordShift) - 1) >> geometry.sectorShift << geometry.sectorShift;
+        uint32_t within;
+        uint32_t last = sectorOf(records - 1, within);
         slots = static_cast<uintptr_t*>(std::calloc(records, sizeof(uintptr_t)));
-        if (!readTableBytes(last, sectorSize(), single) || !slots) return TableReading::inexact;
+        if (!slots || !readThrough(table, last, sectorsFor(within + recordSize()), single)) return TableReading::inexact;
         progress.fromFileTable = true;
         if (!prompt.keepReading(progress)) return TableReading::stopped;
         for (int waiting = 0; waiting < 2; ++waiting) {
