@@ -19,9 +19,10 @@ list(FILTER APP_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 set(WIN_LIBS comctl32 gdi32 user32 shell32 kernel32)
 
 # Everything but the entry function, so that test programs link the same
-# code. Two sources carry test hooks (failing allocations, a history that
-# cannot grow): they are compiled a second time with the hooks, for the test
-# programs only; every other object is compiled once and shared.
+# code. Three sources carry test hooks (failing allocations, the path walk
+# picked by the test, a history that cannot grow): they are compiled a second
+# time with the hooks, for the test programs only; every other object is
+# compiled once and shared.
 set(HOOKED_SOURCES ${CMAKE_SOURCE_DIR}/src/tree/folder_node.cpp
     ${CMAKE_SOURCE_DIR}/src/win32/win32_file_system.cpp
     ${CMAKE_SOURCE_DIR}/src/list/navigation.cpp)
