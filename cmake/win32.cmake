@@ -6,22 +6,26 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/win/wine-exec)
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 add_compile_options(-O2)
 # The program itself is built for size: no unwind tables (it throws nothing),
-# and every function and datum in its own section so the linker drops the
-# unused ones.
+# and every function in its own section so the linker drops the unused ones.
+# Not every datum: MinGW gives a zero-filled global of its own section a
+# place among the initialised data, in the file, rather than in .bss.
 set(SMALL_CODE -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-    -ffunction-sections -fdata-sections)
+    -ffunction-sections)
 
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
 file(GLOB UI_SOURCES CONFIGURE_DEPENDS src/ui/*.cpp)
 file(GLOB LIST_SOURCES CONFIGURE_DEPENDS src/list/*.cpp)
 file(GLOB APP_SOURCES CONFIGURE_DEPENDS src/app/*.cpp)
-list(FILTER APP_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+list(FILTER APP_SOURCES EXCLUDE REGEX "/(main|own_runtime)\\.cpp$")
 set(WIN_LIBS comctl32 gdi32 user32 shell32 kernel32)
 
-# Everything but the entry function, so that test programs link the same
-# code. Two sources carry test hooks (failing allocations, a history that
-# cannot grow): they are compiled a second time with the hooks, for the test
-# programs only; every other object is compiled once and shared.
+# Everything but the process's entry and what Quorvel.exe has in place of
+# the C runtime (main.cpp, own_runtime.cpp: the test programs keep the
+# runtime's start-up, which GoogleTest needs), so that test programs link
+# the same code. Three sources carry test hooks (failing allocations, the
+# path walk picked by the test, a history that cannot grow): they are
+# compiled a second time with the hooks, for the test programs only; every
+# other object is compiled once and shared.
 set(HOOKED_SOURCES ${CMAKE_SOURCE_DIR}/src/tree/folder_node.cpp
     ${CMAKE_SOURCE_DIR}/src/win32/win32_file_system.cpp
     ${CMAKE_SOURCE_DIR}/src/list/navigation.cpp)
@@ -61,13 +65,23 @@ add_custom_target(quorvel_art DEPENDS ${RES_OUT}/app.ico ${RES_OUT}/hand.cur ${R
 set_source_files_properties(src/res/quorvel.rc PROPERTIES
   OBJECT_DEPENDS "${RES_OUT}/app.ico;${RES_OUT}/hand.cur;${RES_OUT}/rows.bmp")
 
+# Quorvel.exe starts in its own entry (src/app/main.cpp) and is linked with
+# no C runtime start-up or static library at all: Windows' import libraries,
+# msvcrt.dll's among them, and src/app/own_runtime.cpp give what the code
+# calls, so that a 64-bit division or a libm call that creeps in fails the
+# link. cmake/quorvel.ld lays out the sections and fails the link on static
+# initialisers, thread-local storage and unwind tables. The map beside the
+# program is what bench/size-table reads.
 function(add_quorvel_exe name)
-  add_executable(${name} WIN32 src/app/main.cpp src/res/quorvel.rc)
+  add_executable(${name} WIN32 src/app/main.cpp src/app/own_runtime.cpp src/res/quorvel.rc)
   add_dependencies(${name} quorvel_art)
   target_include_directories(${name} PRIVATE ${RES_OUT} src/res)
   target_compile_options(${name} PRIVATE ${SMALL_CODE})
-  target_link_libraries(${name} quorvel_core)
-  target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -s -Wl,--gc-sections)
+  target_link_libraries(${name} quorvel_core msvcrt)
+  target_link_options(${name} PRIVATE -nostdlib -s -Wl,--gc-sections -Wl,--entry=_quorvelStart
+                      -Wl,--disable-auto-import -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/quorvel.ld
+                      -Wl,-Map=${CMAKE_BINARY_DIR}/${name}.map)
+  set_target_properties(${name} PROPERTIES LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/quorvel.ld)
 endfunction()
 
 # The same resources for the test programs, so that what they load by id

@@ -1,5 +1,6 @@
 #include "list/navigation.h"
 
+#include "list/row_fill.h"
 #include "list/rows.h"
 #include "tree/folder_node.h"
 #include "tree/scan.h"

@@ -1,7 +1,8 @@
-#include "list/rows.h"
+#include "list/row_fill.h"
 
 #include "list/descending_order.h"
 #include "list/row_text.h"
+#include "list/rows.h"
 #include "ui/globals.h"
 
 #include <commctrl.h>

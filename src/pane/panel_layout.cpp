@@ -16,12 +16,12 @@ int32_t linkHotSpotCount = 0;
 InfoPanelLayout layoutInfoPanel(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
                                 const int32_t (&textWidths)[infoLineCount]) {
     InfoPanelLayout layout;
-    layout.third = folderListHeight(clientHeight);
+    layout.paneTop = folderListHeight(clientHeight);
     // Placed as if the block were 5h + 70 high, which sets it 29 pixels above
     // the centre; a short pane starts it at the pane's top edge.
-    layout.y0 = layout.third +
-                (clientHeight - layout.third - 5 * lineHeight - 70) / 2;
-    if (layout.y0 < layout.third) layout.y0 = layout.third;
+    layout.y0 = layout.paneTop +
+                (clientHeight - layout.paneTop - 5 * lineHeight - 70) / 2;
+    if (layout.y0 < layout.paneTop) layout.y0 = layout.paneTop;
 
     for (int i = 0; i < infoLineCount; ++i) {
         InfoLinePlace& line = layout.lines[i];

@@ -34,8 +34,8 @@ struct InfoLinePlace {
 };
 
 struct InfoPanelLayout {
-    int32_t third;  // the pane's top edge
-    int32_t y0;     // top of line 0
+    int32_t paneTop;  // the pane's top edge
+    int32_t y0;       // top of line 0
     InfoLinePlace lines[infoLineCount];
 };
 

@@ -22,11 +22,13 @@ const size_t firstBlockSize = 4 * 1024 - headerRoom;
 const size_t largestBlockSize = 64 * 1024 - headerRoom;
 const size_t recordAlignment = 8;  // for 64-bit counters
 
-size_t alignUp(size_t offset) {
+// constexpr, so that firstOffset is a constant: Quorvel.exe has no start-up
+// code that would run an initialiser.
+constexpr size_t alignUp(size_t offset) {
     return (offset + recordAlignment - 1) & ~(recordAlignment - 1);
 }
 
-const size_t firstOffset = alignUp(sizeof(ArenaBlock));
+constexpr size_t firstOffset = alignUp(sizeof(ArenaBlock));
 
 char* bytesOf(ArenaBlock* block) {
     return reinterpret_cast<char*>(block);

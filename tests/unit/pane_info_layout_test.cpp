@@ -33,7 +33,7 @@ TEST(InfoLines, TitleEmptyLineRightsAndTwoLinks) {
 
 TEST(InfoPanelLayout, EightHundredBySixHundred) {
     InfoPanelLayout layout = layoutWithWidth(800, 600, 13, 150);
-    EXPECT_EQ(layout.third, 200);
+    EXPECT_EQ(layout.paneTop, 200);
     EXPECT_EQ(layout.y0, 332);
     const int32_t ys[infoLineCount] = {332, 348, 364, 380, 396};
     for (int i = 0; i < infoLineCount; ++i) {
@@ -62,7 +62,7 @@ TEST(InfoPanelLayout, WiderThanTheWindowDropsTheFractionTowardZero) {
 TEST(InfoPanelLayout, ShortPaneStartsAtItsTopEdge) {
     struct ClampCase {
         int32_t clientHeight;
-        int32_t third, y0;
+        int32_t paneTop, y0;
     };
     // With h 13 the pane height at which y0 leaves the top edge is 5h + 72.
     const ClampCase cases[] = {
@@ -76,7 +76,7 @@ TEST(InfoPanelLayout, ShortPaneStartsAtItsTopEdge) {
     for (const ClampCase& c : cases) {
         SCOPED_TRACE(c.clientHeight);
         InfoPanelLayout layout = layoutWithWidth(800, c.clientHeight, 13, 150);
-        EXPECT_EQ(layout.third, c.third);
+        EXPECT_EQ(layout.paneTop, c.paneTop);
         EXPECT_EQ(layout.y0, c.y0);
         EXPECT_EQ(layout.lines[4].y, c.y0 + 4 * 16);
     }

@@ -3,6 +3,7 @@
 // opening scans, asks about when missing, and reads again when removable.
 #include "app/startup.h"
 #include "list/navigation.h"
+#include "list/row_fill.h"
 #include "list/rows.h"
 #include "tree/drives.h"
 #include "tree/folder_node.h"
