@@ -8,7 +8,8 @@ namespace {
 
 // The shift of a power of two within [low, high]; 0 for any other value.
 int shiftOf(uint64_t value, int low, int high) {
-    int shift = value ? __builtin_ctzll(value) : 0;
+    uint32_t narrow = static_cast<uint32_t>(value);
+    int shift = narrow ? __builtin_ctz(narrow) : 0;
     return value == uint64_t{1} << shift && shift >= low && shift <= high ? shift : 0;
 }
 
