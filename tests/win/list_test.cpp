@@ -44,16 +44,20 @@ int selectedCount() {
     return static_cast<int>(SendMessageA(folderList, LVM_GETSELECTEDCOUNT, 0, 0));
 }
 
+// The label as the control holds it, in UTF-16, written as UTF-8 by the
+// system's own conversion (not the program's).
 Row readRow(int index) {
-    char text[300] = {};
-    LVITEMA item = {};
+    WCHAR text[300] = {};
+    LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
     item.iItem = index;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
+    item.cchTextMax = 300;
     item.stateMask = 0xFFFFFFFF;
-    SendMessageA(folderList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return Row{text, item.iImage, reinterpret_cast<FolderNode*>(item.lParam), item.state};
+    SendMessageW(folderList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    char label[1200] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, label, sizeof label, nullptr, nullptr);
+    return Row{label, item.iImage, reinterpret_cast<FolderNode*>(item.lParam), item.state};
 }
 
 std::vector<std::string> rowLabels() {
@@ -216,11 +220,13 @@ TEST_F(ListTest, SelectedNodeIsTheMarkedRowsNode) {
 TEST_F(ListTest, FillGivesTheSameRowsAsAddingInChainOrder) {
     FolderNode* folder = addChild(root, "Folder");
     std::mt19937 random(7);
-    const char* syllables[] = {"ka", "Lo", "mi", "nu", "Pe", "ro", "su", "ti", "-", "_", "1", "9"};
+    const char* syllables[] = {"ka", "Lo", "mi", "nu", "Pe", "ro", "su", "ti", "-", "_", "1", "9",
+                               "ō", "о", "Ло", "日本", "😀", "e\xCC\x81", "שׁ", "ع", "Ł", "φ"};
+    const size_t syllableCount = sizeof syllables / sizeof syllables[0];
     for (int i = 0; i < 400; ++i) {
         std::string name;
         int length = 1 + static_cast<int>(random() % 4);
-        for (int k = 0; k < length; ++k) name += syllables[random() % 12];
+        for (int k = 0; k < length; ++k) name += syllables[random() % syllableCount];
         addChild(folder, name.c_str());
     }
     addChild(folder, "..");
@@ -246,6 +252,26 @@ TEST_F(ListTest, FillGivesTheSameRowsAsAddingInChainOrder) {
     ASSERT_LT(up, labels.size());
     for (size_t i = 0; i < up; ++i) EXPECT_FALSE(std::isalnum(static_cast<unsigned char>(labels[i][0]))) << labels[i];
     EXPECT_EQ(-1, selectionMark());
+}
+
+// Each row reads back as its name exactly, once: characters beyond the
+// 16-bit plane, combining marks, right-to-left scripts, names the code page
+// reads alike; the drive rows' labels too.
+TEST_F(ListTest, RowsShowTheNamesAsWritten) {
+    FolderNode* drive = addDrive(root, "N:  Диск");
+    const std::vector<std::string> names = {"папка", "φάκελος", "日本語", "Łódź", "emoji😀", "cafe\xCC\x81",
+                                            "ō", "o", "שלום", "مجلد", "plain"};
+    addDotDot(drive);
+    for (const std::string& name : names) addChild(drive, name.c_str());
+    showDrives(root);
+    EXPECT_EQ(std::vector<std::string>{"N:  Диск"}, rowLabels());
+    fillRows(drive);
+    std::vector<std::string> labels = rowLabels();
+    std::vector<std::string> expected = names;
+    expected.push_back(" ..");
+    std::sort(labels.begin(), labels.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, labels);
 }
 
 TEST_F(ListTest, FillOfAFolderWithoutChildrenLeavesNoRows) {
@@ -627,6 +653,39 @@ TEST_F(ListTest, ARemovableDriveIsReadAgainOnEveryOpening) {
     EXPECT_EQ(30u, a->subfoldersBytes);
     EXPECT_EQ(0, a->scanned);
     EXPECT_EQ(0, prompt.promptsShown);
+}
+
+// F5 goes back down by each name exactly: not to "o" for "ō", nor to "Dup"
+// for "dup", whichever comes first on the disk.
+TEST_F(ListTest, ReadingAgainGoesBackDownByTheNamesExactly) {
+    MemoryFolder& c = disk.addDrive('C', "Sys");
+    c.folder("o").folder("in o");
+    c.folder("ō").folder("in ō");
+    c.folder("Dup").folder("in Dup");
+    MemoryFolder& dup = c.folder("dup");
+    dup.folder("Папка").folder("in Папка");
+    dup.folder("папка").folder("in папка");
+    listDiskDrives();
+    markRow(0);
+    openRow();
+    markRow(rowLabelled("ō"));
+    openRow();
+    readDriveOfListingAgain(disk, prompt);
+    EXPECT_EQ((std::vector<std::string>{" ..", "in ō"}), rowLabels());
+    openRow();  // " .." is marked
+    EXPECT_EQ("ō", readRow(selectionMark()).label);
+    markRow(rowLabelled("dup"));
+    openRow();
+    markRow(rowLabelled("папка"));
+    openRow();
+    readDriveOfListingAgain(disk, prompt);
+    EXPECT_EQ((std::vector<std::string>{" ..", "in папка"}), rowLabels());
+    openRow();
+    EXPECT_EQ("папка", readRow(selectionMark()).label);
+    markRow(rowLabelled(" .."));
+    openRow();
+    EXPECT_EQ("dup", readRow(selectionMark()).label);
+    EXPECT_EQ(1, returnDepth);
 }
 
 }  // namespace
