@@ -655,6 +655,28 @@ TEST_F(ListTest, ARemovableDriveIsReadAgainOnEveryOpening) {
     EXPECT_EQ(0, prompt.promptsShown);
 }
 
+// A list that takes no wide inserts, as on Windows 9x: the rows get their
+// labels as the code page reads them.
+WNDPROC listProc = nullptr;
+
+LRESULT CALLBACK refuseWideInserts(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == LVM_INSERTITEMW) return -1;
+    return CallWindowProcA(listProc, window, message, wParam, lParam);
+}
+
+TEST_F(ListTest, AListWithoutWideInsertsGetsTheLabelsAsTheCodePageReadsThem) {
+    FolderNode* folder = addChild(root, "Folder");
+    addDotDot(folder);
+    for (const char* name : {"папка", "café", "ō"}) addChild(folder, name);
+    listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(folderList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(refuseWideInserts)));
+    fillRows(folder);
+    SetWindowLongPtrA(folderList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
+    std::vector<std::string> labels = rowLabels();
+    std::sort(labels.begin(), labels.end());
+    EXPECT_EQ((std::vector<std::string>{" ..", "?????", "café", "o"}), labels);
+}
+
 // F5 goes back down by each name exactly: not to "o" for "ō", nor to "Dup"
 // for "dup", whichever comes first on the disk.
 TEST_F(ListTest, ReadingAgainGoesBackDownByTheNamesExactly) {
