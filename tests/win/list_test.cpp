@@ -44,8 +44,7 @@ int selectedCount() {
     return static_cast<int>(SendMessageA(folderList, LVM_GETSELECTEDCOUNT, 0, 0));
 }
 
-// The label as the control holds it, in UTF-16, written as UTF-8 by the
-// system's own conversion (not the program's).
+// The label as the control holds it, in UTF-8 by the system's conversion.
 Row readRow(int index) {
     WCHAR text[300] = {};
     LVITEMW item = {};
@@ -252,26 +251,6 @@ TEST_F(ListTest, FillGivesTheSameRowsAsAddingInChainOrder) {
     ASSERT_LT(up, labels.size());
     for (size_t i = 0; i < up; ++i) EXPECT_FALSE(std::isalnum(static_cast<unsigned char>(labels[i][0]))) << labels[i];
     EXPECT_EQ(-1, selectionMark());
-}
-
-// Each row reads back as its name exactly, once: characters beyond the
-// 16-bit plane, combining marks, right-to-left scripts, names the code page
-// reads alike; the drive rows' labels too.
-TEST_F(ListTest, RowsShowTheNamesAsWritten) {
-    FolderNode* drive = addDrive(root, "N:  Диск");
-    const std::vector<std::string> names = {"папка", "φάκελος", "日本語", "Łódź", "emoji😀", "cafe\xCC\x81",
-                                            "ō", "o", "שלום", "مجلد", "plain"};
-    addDotDot(drive);
-    for (const std::string& name : names) addChild(drive, name.c_str());
-    showDrives(root);
-    EXPECT_EQ(std::vector<std::string>{"N:  Диск"}, rowLabels());
-    fillRows(drive);
-    std::vector<std::string> labels = rowLabels();
-    std::vector<std::string> expected = names;
-    expected.push_back(" ..");
-    std::sort(labels.begin(), labels.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(expected, labels);
 }
 
 TEST_F(ListTest, FillOfAFolderWithoutChildrenLeavesNoRows) {
@@ -655,59 +634,40 @@ TEST_F(ListTest, ARemovableDriveIsReadAgainOnEveryOpening) {
     EXPECT_EQ(0, prompt.promptsShown);
 }
 
-// A list that takes no wide inserts, as on Windows 9x: the rows get their
-// labels as the code page reads them.
+// A list without wide inserts (Windows 9x) gets the labels as the code page
+// reads them.
 WNDPROC listProc = nullptr;
 
 LRESULT CALLBACK refuseWideInserts(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == LVM_INSERTITEMW) return -1;
-    return CallWindowProcA(listProc, window, message, wParam, lParam);
+    return message == LVM_INSERTITEMW ? -1 : CallWindowProcA(listProc, window, message, wParam, lParam);
 }
 
 TEST_F(ListTest, AListWithoutWideInsertsGetsTheLabelsAsTheCodePageReadsThem) {
     FolderNode* folder = addChild(root, "Folder");
-    addDotDot(folder);
     for (const char* name : {"папка", "café", "ō"}) addChild(folder, name);
     listProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(folderList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(refuseWideInserts)));
     fillRows(folder);
     SetWindowLongPtrA(folderList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
-    std::vector<std::string> labels = rowLabels();
-    std::sort(labels.begin(), labels.end());
-    EXPECT_EQ((std::vector<std::string>{" ..", "?????", "café", "o"}), labels);
+    EXPECT_EQ((std::vector<std::string>{"?????", "café", "o"}), rowLabels());
 }
 
 // F5 goes back down by each name exactly: not to "o" for "ō", nor to "Dup"
-// for "dup", whichever comes first on the disk.
+// for "dup", which come first on the disk.
 TEST_F(ListTest, ReadingAgainGoesBackDownByTheNamesExactly) {
     MemoryFolder& c = disk.addDrive('C', "Sys");
-    c.folder("o").folder("in o");
-    c.folder("ō").folder("in ō");
-    c.folder("Dup").folder("in Dup");
-    MemoryFolder& dup = c.folder("dup");
-    dup.folder("Папка").folder("in Папка");
-    dup.folder("папка").folder("in папка");
+    for (const char* name : {"o", "ō", "Dup", "dup"}) c.folder(name).folder(std::string("in ") + name);
     listDiskDrives();
     markRow(0);
     openRow();
-    markRow(rowLabelled("ō"));
-    openRow();
-    readDriveOfListingAgain(disk, prompt);
-    EXPECT_EQ((std::vector<std::string>{" ..", "in ō"}), rowLabels());
-    openRow();  // " .." is marked
-    EXPECT_EQ("ō", readRow(selectionMark()).label);
-    markRow(rowLabelled("dup"));
-    openRow();
-    markRow(rowLabelled("папка"));
-    openRow();
-    readDriveOfListingAgain(disk, prompt);
-    EXPECT_EQ((std::vector<std::string>{" ..", "in папка"}), rowLabels());
-    openRow();
-    EXPECT_EQ("папка", readRow(selectionMark()).label);
-    markRow(rowLabelled(" .."));
-    openRow();
-    EXPECT_EQ("dup", readRow(selectionMark()).label);
-    EXPECT_EQ(1, returnDepth);
+    for (const char* name : {"ō", "dup"}) {
+        markRow(rowLabelled(name));
+        openRow();
+        readDriveOfListingAgain(disk, prompt);
+        EXPECT_EQ((std::vector<std::string>{" ..", std::string("in ") + name}), rowLabels());
+        openRow();  // " .." is marked: back up, the folder selected again
+        EXPECT_EQ(name, readRow(selectionMark()).label);
+    }
 }
 
 }  // namespace

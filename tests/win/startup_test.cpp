@@ -281,26 +281,21 @@ TEST_F(StartupTest, CloseEndsTheLoopWithZeroAndKeepsTheWindow) {
     EXPECT_TRUE(IsWindow(folderList));
 }
 
-// While a drive is read the pane paints copies: the folder being read may
-// be the walk's stand-in for its drive, or gone with a stopped reading's
-// tree, by the next paint.
+// While a drive is read the pane paints copies: the folder being read (here
+// a drive's stand-in) may be gone by the next paint.
 TEST_F(StartupTest, TheReadingShownIsACopyOfTheCountsAndTheFolderPath) {
-    FolderNode standIn{};
+    FolderNode standIn{}, folder{};
     standIn.name = emptyText;
     standIn.isDrive = 1;
     standIn.rootPath = "Q:\\";
-    FolderNode folder{};
     folder.name = "папка";
     folder.parent = &standIn;
     ASSERT_TRUE(keepReadingAndPump(ScanProgress{1, 2, 3, &folder}));
-    folder.name = "gone";
-    standIn.rootPath = "X:\\";
+    folder.name = standIn.rootPath = "gone";
     const ScanProgress* shown = shownScanProgress();
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->folders, 1u);
-    EXPECT_EQ(shown->files, 2u);
-    EXPECT_EQ(shown->bytes, 3u);
     EXPECT_EQ(shown->folder, nullptr);
+    EXPECT_EQ(shown->files, 2u);
     EXPECT_STREQ(shownFolderPath(), "Q:\\папка");
     endScanPump();
     EXPECT_EQ(shownScanProgress(), nullptr);
