@@ -22,7 +22,6 @@ public:
     }
 
     void tellScanIncomplete() override {
-        forgetScanFolder();
         MessageBoxA(mainWindow,
                     "Not every folder of this drive could be read, so its totals are "
                     "incomplete. Opening the drive again reads it anew.",

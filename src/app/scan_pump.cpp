@@ -5,6 +5,8 @@
 #include "ui/client_split.h"
 #include "ui/globals.h"
 
+#include <cstdlib>
+
 namespace {
 
 // One record for the whole run: plain data, reset when a reading ends.
@@ -18,6 +20,24 @@ struct ScanPump {
 };
 
 ScanPump pump;
+
+// The path of the folder being read, copied at each look: its node may be
+// the walk's stand-in for the drive, or go with the tree of a reading that
+// was stopped, before the pane is painted again. Kept for the run; where
+// there is no memory for a longer path, the last one stays.
+char* folderPath = nullptr;
+size_t folderPathRoom = 0;
+
+void copyFolderPath(const FolderNode* folder) {
+    size_t length = folderPathLength(folder);
+    if (length >= folderPathRoom) {
+        char* grown = static_cast<char*>(std::realloc(folderPath, length + 1));
+        if (!grown) return;
+        folderPath = grown;
+        folderPathRoom = length + 1;
+    }
+    writeFolderPath(folder, folderPath);
+}
 
 // Keys, clicks and double clicks for the list or the pane: not for now, and
 // not for later either. Non-client messages (caption, close box) are not
@@ -80,6 +100,8 @@ bool keepReadingAndPump(const ScanProgress& progress) {
     pump.reading = true;
     pump.lastLook = now;
     pump.shown = progress;
+    pump.shown.folder = nullptr;  // the pane paints the copy
+    copyFolderPath(progress.folder);
     pumpQueue();
     return !pump.stopAsked;
 }
@@ -88,8 +110,8 @@ const ScanProgress* shownScanProgress() {
     return pump.reading ? &pump.shown : nullptr;
 }
 
-void forgetScanFolder() {
-    pump.shown.folder = nullptr;
+const char* shownFolderPath() {
+    return folderPath ? folderPath : "";
 }
 
 void endScanPump() {

@@ -15,12 +15,14 @@
 // closed.
 bool keepReadingAndPump(const ScanProgress& progress);
 
-// The progress the pane shows, or null when no drive is being read.
+// The progress the pane shows, as of the last look, or null when no drive
+// is being read. Its folder is null: the pane shows shownFolderPath.
 const ScanProgress* shownScanProgress();
 
-// The walk has ended and a message box is coming: its folder may be gone,
-// the counts stay shown behind the box.
-void forgetScanFolder();
+// The path of the folder being read at the last look, in UTF-8: a copy,
+// which stays valid (and shown behind a message box) when the walk and its
+// tree are gone.
+const char* shownFolderPath();
 
 // After an activation that may have read a drive, once the list shows what
 // it leads to: the pane goes back to the chart or the panel, input that came

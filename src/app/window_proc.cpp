@@ -43,7 +43,7 @@ void paintWindow(HWND window) {
     // While a drive is read the list's rows may point into a tree being
     // replaced: the pane shows the reading, not the selection.
     if (const ScanProgress* progress = shownScanProgress())
-        paintReadingProgress(dc, paint.rcPaint, window, *progress);
+        paintReadingProgress(dc, paint.rcPaint, window, *progress, shownFolderPath());
     else
         paintChartPane(dc, paint.rcPaint, window);
     EndPaint(window, &paint);

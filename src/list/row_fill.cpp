@@ -4,6 +4,7 @@
 #include "list/row_text.h"
 #include "list/rows.h"
 #include "ui/globals.h"
+#include "ui/wide_text.h"
 
 #include <commctrl.h>
 
@@ -14,7 +15,7 @@
 namespace {
 
 struct RowKey {
-    const WCHAR* label;  // the label as the control compares it: wide, ANSI code page
+    const WCHAR* label;  // the label as the control compares it: in UTF-16, as written
     FolderNode* node;
 };
 
@@ -24,10 +25,9 @@ int countChildren(const FolderNode* shown) {
     return count;
 }
 
-// Wine's sorted list view converts each label from the ANSI code page and
-// compares with lstrcmpW, scanning from the top; the same comparison here
-// makes every row compare at or below the row above it, so it lands at the
-// top after one comparison. Any other collation (Windows) still gets every
+// Wine's sorted list view compares each wide label with lstrcmpW, scanning
+// from the top; the same comparison here makes every row compare at or
+// below the row above it, so it lands at the top after one comparison. Any other collation (Windows) still gets every
 // row in its right place, only with more comparing.
 int compareLabels(const RowKey& a, const RowKey& b) {
     return lstrcmpW(a.label, b.label);
@@ -39,33 +39,25 @@ bool addRowsDescending(const FolderNode* shown, int count) {
     size_t labelChars = 0;
     for (const FolderNode* child = shown->firstChild; child; child = child->next)
         labelChars += std::strlen(rowLabel(child)) + 1;
-    RowKey* keys = static_cast<RowKey*>(std::malloc(sizeof(RowKey) * 2 * count));
-    // A wide label never has more characters than its ANSI text has bytes.
-    WCHAR* labels = static_cast<WCHAR*>(std::malloc(sizeof(WCHAR) * labelChars));
-    if (!keys || !labels) {
-        std::free(keys);
-        std::free(labels);
-        return false;
-    }
-    WCHAR* out = labels;
+    // The keys and a scratch for sorting them, then the labels: a label
+    // never has more UTF-16 units than its UTF-8 text has bytes.
+    size_t keyBytes = sizeof(RowKey) * 2 * count;
+    if (labelChars > (SIZE_MAX - keyBytes) / sizeof(WCHAR)) return false;
+    RowKey* keys = static_cast<RowKey*>(std::malloc(keyBytes + sizeof(WCHAR) * labelChars));
+    if (!keys) return false;
+    WCHAR* out = reinterpret_cast<WCHAR*>(keys + 2 * count);
     int filled = 0;
     for (FolderNode* child = shown->firstChild; child; child = child->next) {
         const char* label = rowLabel(child);
-        int room = static_cast<int>(std::strlen(label) + 1);
-        int written = MultiByteToWideChar(CP_ACP, 0, label, -1, out, room);
-        if (written <= 0) {
-            out[0] = 0;
-            written = 1;
-        }
+        size_t bytes = std::strlen(label);
         keys[filled++] = RowKey{out, child};
-        out += written;
+        out += utf8ToUtf16(label, bytes, out, bytes + 1) + 1;
     }
     // Stable, so rows with equal labels go in chain order and end up in
     // reverse chain order, as they would when added in chain order.
     sortDescendingStable(keys, keys + count, static_cast<size_t>(count), compareLabels);
-    for (int i = 0; i < count; ++i) addNodeRow(keys[i].node);
+    for (int i = 0; i < count; ++i) addNodeRowLabelled(keys[i].node, keys[i].label);
     std::free(keys);
-    std::free(labels);
     return true;
 }
 

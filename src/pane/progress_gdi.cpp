@@ -6,6 +6,7 @@
 #include "pane/panel_layout.h"
 #include "pane/progress_layout.h"
 #include "ui/client_split.h"
+#include "ui/wide_text.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -14,42 +15,41 @@ int readingLineHeight = 0;
 
 namespace {
 
-// Byte widths of the GUI font, read at the first paint: the font stays for
-// the run, and reading 256 widths at every paint cost a third of it. On the
-// heap: a zero-filled table of the program's own would take its kilobyte
-// in the file.
-int32_t* pathCharWidths = nullptr;
-
-// The path, cut in the middle where it is wider than the pane. Nothing
-// when there is no memory for it: the counts still show.
-void drawFolderPath(HDC dc, int x, int y, int maxWidth, const FolderNode* folder) {
-    if (!pathCharWidths) {
-        pathCharWidths = static_cast<int32_t*>(std::calloc(256, sizeof(int32_t)));
-        if (!pathCharWidths) return;
-        GetCharWidth32A(dc, 0, 255, reinterpret_cast<INT*>(pathCharWidths));
+// The path as written, cut in the middle where it is wider than the pane,
+// measured in the font it is drawn in. Nothing when there is no memory for
+// it or it cannot be measured: the counts still show. Out of line: inlined
+// into the paint, it makes the program file larger.
+__attribute__((noinline)) void drawFolderPath(HDC dc, int x, int y, int maxWidth, const char* path) {
+    size_t bytes = std::strlen(path);
+    // Each unit's extent, then the path in UTF-16 (never more units than it
+    // has bytes) with "..." behind it, measured in one call.
+    void* block = std::malloc((bytes + 3) * (sizeof(INT) + sizeof(WCHAR)));
+    if (!block) return;
+    INT* widths = static_cast<INT*>(block);
+    WCHAR* text = reinterpret_cast<WCHAR*>(widths + bytes + 3);
+    size_t units = utf8ToUtf16(path, bytes, text, bytes + 1);
+    std::memcpy(text + units, L"...", 3 * sizeof(WCHAR));
+    SIZE extent;
+    if (units > 0 && GetTextExtentExPointW(dc, text, static_cast<int>(units + 3), 0, nullptr, widths, &extent)) {
+        int32_t dotsWidth = widths[units + 2] - widths[units - 1];
+        for (size_t i = units - 1; i > 0; --i) widths[i] -= widths[i - 1];
+        MiddleCut cut = cutInMiddle(text, units, widths, dotsWidth, maxWidth);
+        size_t shown = cut.headLength;
+        if (cut.cut) {
+            // The tail first: it may start less than three units after the head.
+            std::memmove(text + shown + 3, text + cut.tailStart, (units - cut.tailStart) * sizeof(WCHAR));
+            std::memcpy(text + shown, L"...", 3 * sizeof(WCHAR));
+            shown += 3 + units - cut.tailStart;
+        }
+        TextOutW(dc, x, y, text, static_cast<int>(shown));
     }
-    size_t length = folderPathLength(folder);
-    // The path, then room for what is shown of it: head, "..." and tail.
-    char* text = static_cast<char*>(std::malloc(2 * length + 5));
-    if (!text) return;
-    writeFolderPath(folder, text);
-    MiddleCut cut = cutInMiddle(text, length, pathCharWidths, maxWidth);
-    char* shown = text + length + 1;
-    std::memcpy(shown, text, cut.headLength);
-    size_t shownLength = cut.headLength;
-    if (cut.cut) {
-        std::memcpy(shown + shownLength, "...", 3);
-        shownLength += 3;
-        std::memcpy(shown + shownLength, text + cut.tailStart, length - cut.tailStart);
-        shownLength += length - cut.tailStart;
-    }
-    TextOutA(dc, x, y, shown, static_cast<int>(shownLength));
-    std::free(text);
+    std::free(block);
 }
 
 }  // namespace
 
-void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress& progress) {
+void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress& progress,
+                          const char* folderPath) {
     RECT client;
     GetClientRect(window, &client);
     LONG paneTop = folderListHeight(client.bottom);
@@ -76,5 +76,5 @@ void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress&
                                formatByteCount(progress.bytes)};
     for (int i = 0; i < 3; ++i)
         if (touched(i + 1)) TextOutA(dc, layout.x, layout.lineY[i + 1], counts[i].text, counts[i].length);
-    if (touched(4)) drawFolderPath(dc, layout.x, layout.lineY[4], layout.textWidth, progress.folder);
+    if (touched(4)) drawFolderPath(dc, layout.x, layout.lineY[4], layout.textWidth, folderPath);
 }

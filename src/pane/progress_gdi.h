@@ -12,5 +12,8 @@
 extern int readingLineHeight;
 
 // Paints the pane part of `update` (its top raised to the pane's top in
-// place) for `progress`, whose folder must still be in its tree.
-void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress& progress);
+// place): the counts of `progress` and `folderPath` (UTF-8), the path of the
+// folder being read as the caller copied it. The progress's folder is not
+// read: its node may be gone by the time the pane is painted.
+void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress& progress,
+                          const char* folderPath);

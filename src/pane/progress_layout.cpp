@@ -50,24 +50,3 @@ void writeFolderPath(const FolderNode* folder, char* out) {
     }
     std::memcpy(out, drive->rootPath ? drive->rootPath : "", end);
 }
-
-MiddleCut cutInMiddle(const char* text, size_t length, const int32_t* charWidths,
-                      int32_t maxWidth) {
-    auto widthOf = [&](size_t i) { return charWidths[static_cast<unsigned char>(text[i])]; };
-    // A path's width stays far below 2^31 pixels: names are short, paths
-    // a few thousand characters.
-    int32_t total = 0;
-    for (size_t i = 0; i < length; ++i) total += widthOf(i);
-    if (total <= maxWidth) return MiddleCut{length, length, false};
-
-    int32_t room = maxWidth - 3 * charWidths[static_cast<unsigned char>('.')];
-    if (room < 0) room = 0;
-    int32_t headWidth = 0;
-    size_t head = 0;
-    while (head < length && headWidth + widthOf(head) <= room / 2) headWidth += widthOf(head++);
-    int32_t tailWidth = 0;
-    size_t tail = length;
-    while (tail > head && headWidth + tailWidth + widthOf(tail - 1) <= room)
-        tailWidth += widthOf(--tail);
-    return MiddleCut{head, tail, true};
-}

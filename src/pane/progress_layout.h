@@ -37,9 +37,40 @@ struct MiddleCut {
     bool cut;
 };
 
-// Cuts `text` in the middle so that head, "..." and tail together are at
-// most `maxWidth` wide, `charWidths` giving each byte's width (256 of them). The head
-// gets at most half the room the dots leave; the tail takes the rest, so
-// the folder's own name, at the end, is kept whole where it can be.
-MiddleCut cutInMiddle(const char* text, size_t length, const int32_t* charWidths,
-                      int32_t maxWidth);
+// Cuts the `length` UTF-16 units of `text` (well formed: every high
+// surrogate has its low one behind it) in the middle so that head, "..."
+// and tail together are at most `maxWidth` wide, `unitWidths` giving each
+// unit's width and `dotsWidth` that of the "...". A surrogate pair is kept
+// or dropped whole. The head gets at most half the room the dots leave;
+// the tail takes the rest, so the folder's own name, at the end, is kept
+// whole where it can be.
+template <typename Unit>
+MiddleCut cutInMiddle(const Unit* text, size_t length, const int32_t* unitWidths, int32_t dotsWidth,
+                      int32_t maxWidth) {
+    // A path's width stays far below 2^31 pixels: names are short, paths
+    // a few thousand characters.
+    int32_t total = 0;
+    for (size_t i = 0; i < length; ++i) total += unitWidths[i];
+    if (total <= maxWidth) return MiddleCut{length, length, false};
+
+    int32_t room = maxWidth - dotsWidth;
+    if (room < 0) room = 0;
+    int32_t width = 0;
+    size_t head = 0;
+    while (head < length) {
+        size_t units = (text[head] & 0xFC00) == 0xD800 && head + 1 < length ? 2 : 1;
+        int32_t next = unitWidths[head] + (units == 2 ? unitWidths[head + 1] : 0);
+        if (width + next > room / 2) break;
+        width += next;
+        head += units;
+    }
+    size_t tail = length;
+    while (tail > head) {
+        size_t units = (text[tail - 1] & 0xFC00) == 0xDC00 && tail - 1 > head ? 2 : 1;
+        int32_t next = unitWidths[tail - 1] + (units == 2 ? unitWidths[tail - 2] : 0);
+        if (width + next > room) break;
+        width += next;
+        tail -= units;
+    }
+    return MiddleCut{head, tail, true};
+}

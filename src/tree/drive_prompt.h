@@ -12,8 +12,10 @@ struct ScanProgress {
     uint64_t folders;          // opened and listed
     uint64_t files;
     uint64_t bytes;            // of those files
-    const FolderNode* folder;  // being read now: its node in the tree being built
-    bool fromFileTable;        // read from the volume's file table, not by folders
+    // Being read now: its node in the tree being built, or the drive's
+    // stand-in; valid only until keepReading returns.
+    const FolderNode* folder;
+    bool fromFileTable;  // read from the volume's file table, not by folders
 };
 
 class DrivePrompt {

@@ -76,7 +76,9 @@ struct Facts {
     uint32_t number;  // the file's record
     uint64_t parent;  // a folder's: the reference its name gives
     uint8_t nameLength;
-    uint16_t name[longestName];
+    // UTF-16 units in the system's wide type (16 bits on Windows), so that
+    // the program converts names with the one routine the walk uses too.
+    wchar_t name[longestName];
 };
 
 struct Reader {
@@ -268,7 +270,7 @@ struct Reader {
             if (facts.names++ == 0) {
                 facts.parent = name.parent;
                 facts.nameLength = name.length;
-                for (uint32_t i = 0; i < name.length; ++i) facts.name[i] = le16(name.name + 2 * i);
+                for (uint32_t i = 0; i < name.length; ++i) facts.name[i] = static_cast<wchar_t>(le16(name.name + 2 * i));
             }
             return true;
         }

@@ -32,6 +32,15 @@ inline size_t utf8Length(uint32_t code) {
     return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
 }
 
+// The length of the sequence that a byte starts, by its top five bits; 0
+// for a byte that starts none. C0, C1 and F5 to F7 start sequences that are
+// overlong or past U+10FFFF, which the decoder tells once it has them.
+inline size_t sequenceLength(unsigned char first) {
+    static const unsigned char lengths[32] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                              0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 2, 2, 3, 3, 4, 0};
+    return lengths[first >> 3];
+}
+
 inline void writeUtf8(uint32_t code, char* out, size_t length) {
     static const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
     for (size_t i = length - 1; i > 0; --i) {
@@ -80,8 +89,7 @@ size_t utf8ToUtf16(const char* in, size_t bytes, Unit* out, size_t room) {
     size_t i = 0;
     while (i < bytes) {
         unsigned char first = static_cast<unsigned char>(in[i]);
-        size_t length = first < 0x80 ? 1 : first >= 0xC2 && first < 0xE0 ? 2 : first >= 0xE0 && first < 0xF0 ? 3
-                      : first >= 0xF0 && first < 0xF5 ? 4 : 0;
+        size_t length = sequenceLength(first);
         uint32_t code = length == 1 ? first : first & (0x7F >> length);
         bool wellFormed = length > 0 && i + length <= bytes;
         for (size_t k = 1; wellFormed && k < length; ++k) {
@@ -90,8 +98,7 @@ size_t utf8ToUtf16(const char* in, size_t bytes, Unit* out, size_t room) {
             code = (code << 6) | (next & 0x3F);
         }
         // No overlong forms, no surrogates, nothing past U+10FFFF.
-        if (wellFormed && (utf8Length(code) != length || isHighSurrogate(code) || isLowSurrogate(code) ||
-                           code > 0x10FFFF))
+        if (wellFormed && (utf8Length(code) != length || (code & 0xFFFFF800) == 0xD800 || code > 0x10FFFF))
             wellFormed = false;
         if (!wellFormed) {
             code = replacementCharacter;

@@ -2,6 +2,7 @@
 
 #include "tree/utf8.h"
 #include "win32/nt_records.h"
+#include "win32/utf8_text.h"
 
 #include <cstring>
 
@@ -16,7 +17,7 @@ const ULONG fileOpenForBackupIntent = 0x4000;
 const ACCESS_MASK listAndTraverse = FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE;
 const ULONG shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 const ULONG listingBytes = 65536;
-const int nameBytes = 1024;
+const int nameBytes = 1024;  // a name of 255 units takes at most 765 bytes in UTF-8
 // A key: the folder's file ID (8 bytes) followed by its wide name as listed,
 // which is how the listing record lays them out.
 const uint32_t fileIdBytes = 8;
@@ -118,9 +119,9 @@ const FILE_ID_BOTH_DIR_INFO* NtWalk::nextRecord(bool first) {
 }
 
 void NtWalk::describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry) {
-    int characters = static_cast<int>(read.FileNameLength / sizeof(WCHAR));
-    int length = WideCharToMultiByte(CP_ACP, 0, read.FileName, characters, name, nameBytes - 1, nullptr, nullptr);
-    name[length] = 0;
+    // As written: no code page between the listed name and the tree. An
+    // unpaired surrogate shows as U+FFFD; the key keeps the name as listed.
+    utf16ToUtf8(read.FileName, read.FileNameLength / sizeof(WCHAR), name, nameBytes);
     entry.name = name;
     entry.size = static_cast<uint64_t>(read.EndOfFile.QuadPart);
     entry.isFolder = (read.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -37,7 +37,7 @@ private:
     bool ended = false;
     const FILE_ID_BOTH_DIR_INFO* next = nullptr;  // in `buffer`; null: read more
     char* buffer = nullptr;  // from the heap, once: an array here would be stored in the program file
-    char* name = nullptr;    // the entry's name, at the buffer's end
+    char* name = nullptr;    // the entry's name in UTF-8, at the buffer's end
     HANDLE rootFolder = nullptr;
     DWORD rootVolume = 0;  // the serial of the root's volume, read once per walk
 };

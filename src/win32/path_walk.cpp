@@ -2,6 +2,7 @@
 
 #include "win32/nt_walk.h"
 #include "win32/plain_name.h"
+#include "win32/utf8_text.h"
 
 #include <windows.h>
 
@@ -15,6 +16,7 @@ struct PathWalkPlace {
     OpenFolder* listed;           // whose listing `search` reads; null: none
     HANDLE search;                // null once that listing ended
     WIN32_FIND_DATAA found;
+    char name[3 * MAX_PATH + 1];  // the found name in UTF-8
 };
 
 namespace {
@@ -74,7 +76,9 @@ const char* enterName(const WIN32_FIND_DATAA& found) {
 
 void PathWalk::describe(FolderEntry& entry) const {
     const WIN32_FIND_DATAA& found = place->found;
-    entry.name = found.cFileName;
+    // Shown as the code page reads it; entered by the 8-bit name, the key.
+    utf8FromCodePage(found.cFileName, place->name, sizeof place->name);
+    entry.name = place->name;
     entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
     entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;

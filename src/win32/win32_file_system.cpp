@@ -3,6 +3,7 @@
 #include "win32/nt_walk.h"
 #include "win32/path_walk.h"
 #include "win32/raw_volume.h"
+#include "win32/utf8_text.h"
 
 #include <windows.h>
 
@@ -18,10 +19,22 @@ public:
 
     unsigned driveType(const char* rootPath) override { return GetDriveTypeA(rootPath); }
 
+    // The label as written, from the wide call; from the code page where
+    // that call fails (Windows 9x has only the 8-bit one). A failed query
+    // must not leave half a label behind.
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override {
-        // A failed query must not leave half a label behind.
-        if (!GetVolumeInformationA(rootPath, label, size, nullptr, nullptr, nullptr, nullptr, 0))
+        const WCHAR root[] = {static_cast<WCHAR>(rootPath[0]), L':', L'\\', 0};
+        WCHAR wide[MAX_PATH + 1];
+        char narrow[MAX_PATH + 1];
+        if (GetVolumeInformationW(root, wide, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) {
+            size_t units = 0;
+            while (wide[units]) ++units;
+            utf16ToUtf8(wide, units, label, size);
+        } else if (GetVolumeInformationA(rootPath, narrow, sizeof narrow, nullptr, nullptr, nullptr, nullptr, 0)) {
+            utf8FromCodePage(narrow, label, size);
+        } else {
             label[0] = 0;
+        }
     }
 
     OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) override {

@@ -4,6 +4,7 @@
 //                      "title TEXT" and "minimised 0|1" of the main window
 //   probe rows         "count N", "mark M", then one line per row:
 //                      row<TAB>index<TAB>image<TAB>state (hex)<TAB>label
+//                      (the label as the list holds it in UTF-16, as UTF-8)
 //   probe rowrect N    left top width height of row N (screen pixels)
 //   probe iconrect N   the same for the image part of row N
 //   probe box          the message box captioned "Quorvel 1.0": "text TEXT",
@@ -145,19 +146,23 @@ int probeRows() {
     }
     const SIZE_T textOffset = 256;
     const int textSize = static_cast<int>(RemoteBlock::size - textOffset);
+    const int textUnits = textSize / static_cast<int>(sizeof(WCHAR));
     for (int i = 0; i < count; ++i) {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
         item.iItem = i;
         item.stateMask = 0xFFFFFFFF;
-        item.pszText = remote.address + textOffset;
-        item.cchTextMax = textSize;
-        char text[RemoteBlock::size] = {};
-        if (!remote.write(0, &item, sizeof item) || !remote.write(textOffset, "", 1)) return 1;
-        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.address));
+        item.pszText = reinterpret_cast<WCHAR*>(remote.address + textOffset);
+        item.cchTextMax = textUnits;
+        WCHAR text[RemoteBlock::size / sizeof(WCHAR)] = {};
+        if (!remote.write(0, &item, sizeof item) || !remote.write(textOffset, L"", sizeof(WCHAR))) return 1;
+        SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.address));
         if (!remote.read(0, &item, sizeof item) || !remote.read(textOffset, text, textSize)) return 1;
-        text[textSize - 1] = 0;
-        std::printf("row\t%d\t%d\t0x%x\t%s\n", i, item.iImage, item.state, text);
+        text[textUnits - 1] = 0;
+        // The label as the list holds it, in UTF-8 by the system's own conversion.
+        char label[3 * RemoteBlock::size] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, label, sizeof label, nullptr, nullptr);
+        std::printf("row\t%d\t%d\t0x%x\t%s\n", i, item.iImage, item.state, label);
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -44,37 +45,44 @@ TEST(ProgressLayout, PathFromTheDriveRoot) {
 }
 
 struct CutCase {
-    const char* text;
+    std::u16string text;
     int32_t maxWidth;
-    const char* shown;  // head + "..." + tail
-    int32_t width;      // of what is shown
+    std::u16string shown;  // head + "..." + tail
+    int32_t width;         // of what is shown
 };
 
-// Every character 2 wide but '.' 1 and 'W' 5, so the dots cost 3.
+// Every unit 2 wide but '.' 1, 'W' 5 and each half of a surrogate pair 3
+// (a character beyond the 16-bit plane is 6), so the dots cost 3.
+int32_t unitWidth(char16_t unit) {
+    return unit == u'.' ? 1 : unit == u'W' ? 5 : unit >= 0xD800 && unit < 0xE000 ? 3 : 2;
+}
+
 const CutCase cutCases[] = {
-    {"abcdef", 12, "abcdef", 12},          // fits exactly: not cut
-    {"abcdef", 11, "ab...ef", 11},         // 8 left: 4 for the head, 4 for the tail
-    {"abcdef", 10, "a...ef", 9},           // 7 left: the head's odd pixel goes to the tail
-    {"abcdef", 2, "...", 3},               // no room even for the dots: only they remain
-    {"Q:\\WWWW\\x\\name", 20, "Q:\\...\\name", 19},  // 17 left: 6 to the head, 10 to the tail
-    {"WWabcd", 12, "...abcd", 11},         // a wide head character gives its room to the tail
+    {u"abcdef", 12, u"abcdef", 12},          // fits exactly: not cut
+    {u"abcdef", 11, u"ab...ef", 11},         // 8 left: 4 for the head, 4 for the tail
+    {u"abcdef", 10, u"a...ef", 9},           // 7 left: the head's odd pixel goes to the tail
+    {u"abcdef", 2, u"...", 3},               // no room even for the dots: only they remain
+    {u"Q:\\WWWW\\x\\name", 20, u"Q:\\...\\name", 19},  // 17 left: 6 to the head, 10 to the tail
+    {u"WWabcd", 12, u"...abcd", 11},         // a wide head character gives its room to the tail
+    // A pair at either cut goes whole or not at all: half of one would
+    // fit in the room left (5 for the head, 6 for the tail).
+    {u"a\U0001F600bcdef", 13, u"a...cdef", 13},
+    {u"abcdef\U0001F600g", 13, u"ab...g", 9},
+    {u"\U0001F600\U0001F600\U0001F600\U0001F600", 21, u"\U0001F600...\U0001F600\U0001F600", 21},
 };
 
-TEST(ProgressLayout, CutInTheMiddle) {
-    int32_t widths[256];
-    for (int32_t& w : widths) w = 2;
-    widths[static_cast<unsigned char>('.')] = 1;
-    widths[static_cast<unsigned char>('W')] = 5;
+TEST(ProgressLayout, CutInTheMiddleByTheWidthOfEachUnit) {
     for (const CutCase& c : cutCases) {
-        SCOPED_TRACE(std::string(c.text) + " in " + std::to_string(c.maxWidth));
-        std::string text = c.text;
-        MiddleCut cut = cutInMiddle(text.data(), text.size(), widths, c.maxWidth);
-        std::string shown = cut.cut ? text.substr(0, cut.headLength) + "..." + text.substr(cut.tailStart)
-                                    : text.substr(0, cut.headLength);
-        EXPECT_EQ(cut.cut, shown != text);
-        EXPECT_EQ(shown, c.shown);
+        SCOPED_TRACE(std::to_string(c.text.size()) + " units in " + std::to_string(c.maxWidth));
+        std::vector<int32_t> widths;
+        for (char16_t unit : c.text) widths.push_back(unitWidth(unit));
+        MiddleCut cut = cutInMiddle(c.text.data(), c.text.size(), widths.data(), 3, c.maxWidth);
+        std::u16string shown = cut.cut ? c.text.substr(0, cut.headLength) + u"..." + c.text.substr(cut.tailStart)
+                                       : c.text.substr(0, cut.headLength);
+        EXPECT_EQ(cut.cut, shown != c.text);
+        EXPECT_TRUE(shown == c.shown);
         int32_t width = 0;
-        for (char ch : shown) width += widths[static_cast<unsigned char>(ch)];
+        for (char16_t unit : shown) width += unitWidth(unit);
         EXPECT_EQ(width, c.width);
         EXPECT_LE(cut.headLength, cut.tailStart);
     }

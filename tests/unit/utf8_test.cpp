@@ -76,6 +76,9 @@ TEST(Utf8, BytesOutsideAnySequenceBecomeReplacementCharacters) {
     EXPECT_EQ(toUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // a surrogate written out
     EXPECT_EQ(toUtf16("\xE6\x97"), u"\uFFFD\uFFFD");          // cut short
     EXPECT_EQ(toUtf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
+    EXPECT_EQ(toUtf16("\xF5\x80\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // a lead past U+10FFFF
+    EXPECT_EQ(toUtf16("\xFC\x84\x80\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");  // no lead at all
+    EXPECT_EQ(toUtf16("\x80" "a"), u"\uFFFD" "a");                            // a lone continuation
 }
 
 }  // namespace

@@ -45,16 +45,19 @@ int selectedCount() {
     return static_cast<int>(SendMessageA(folderList, LVM_GETSELECTEDCOUNT, 0, 0));
 }
 
+// The label as the control holds it, in UTF-8 by the system's conversion.
 Row readRow(int index) {
-    char text[300] = {};
-    LVITEMA item = {};
+    WCHAR text[300] = {};
+    LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
     item.iItem = index;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
+    item.cchTextMax = 300;
     item.stateMask = 0xFFFFFFFF;
-    SendMessageA(folderList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return Row{text, item.iImage, reinterpret_cast<FolderNode*>(item.lParam), item.state};
+    SendMessageW(folderList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    char label[1200] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, label, sizeof label, nullptr, nullptr);
+    return Row{label, item.iImage, reinterpret_cast<FolderNode*>(item.lParam), item.state};
 }
 
 std::vector<std::string> rowLabels() {
@@ -217,11 +220,13 @@ TEST_F(ListTest, SelectedNodeIsTheMarkedRowsNode) {
 TEST_F(ListTest, FillGivesTheSameRowsAsAddingInChainOrder) {
     FolderNode* folder = addChild(root, "Folder");
     std::mt19937 random(7);
-    const char* syllables[] = {"ka", "Lo", "mi", "nu", "Pe", "ro", "su", "ti", "-", "_", "1", "9"};
+    const char* syllables[] = {"ka", "Lo", "mi", "nu", "Pe", "ro", "su", "ti", "-", "_", "1", "9",
+                               "ō", "о", "Ло", "日本", "😀", "e\xCC\x81", "שׁ", "ع", "Ł", "φ"};
+    const size_t syllableCount = sizeof syllables / sizeof syllables[0];
     for (int i = 0; i < 400; ++i) {
         std::string name;
         int length = 1 + static_cast<int>(random() % 4);
-        for (int k = 0; k < length; ++k) name += syllables[random() % 12];
+        for (int k = 0; k < length; ++k) name += syllables[random() % syllableCount];
         addChild(folder, name.c_str());
     }
     addChild(folder, "..");
@@ -628,6 +633,42 @@ TEST_F(ListTest, ARemovableDriveIsReadAgainOnEveryOpening) {
     EXPECT_EQ(30u, a->subfoldersBytes);
     EXPECT_EQ(0, a->scanned);
     EXPECT_EQ(0, prompt.promptsShown);
+}
+
+// A list without wide inserts (Windows 9x) gets the labels as the code page
+// reads them.
+WNDPROC listProc = nullptr;
+
+LRESULT CALLBACK refuseWideInserts(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == LVM_INSERTITEMW ? -1 : CallWindowProcA(listProc, window, message, wParam, lParam);
+}
+
+TEST_F(ListTest, AListWithoutWideInsertsGetsTheLabelsAsTheCodePageReadsThem) {
+    FolderNode* folder = addChild(root, "Folder");
+    for (const char* name : {"папка", "café", "ō"}) addChild(folder, name);
+    listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(folderList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(refuseWideInserts)));
+    fillRows(folder);
+    SetWindowLongPtrA(folderList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
+    EXPECT_EQ((std::vector<std::string>{"?????", "café", "o"}), rowLabels());
+}
+
+// F5 goes back down by each name exactly: not to "o" for "ō", nor to "Dup"
+// for "dup", which come first on the disk.
+TEST_F(ListTest, ReadingAgainGoesBackDownByTheNamesExactly) {
+    MemoryFolder& c = disk.addDrive('C', "Sys");
+    for (const char* name : {"o", "ō", "Dup", "dup"}) c.folder(name).folder(std::string("in ") + name);
+    listDiskDrives();
+    markRow(0);
+    openRow();
+    for (const char* name : {"ō", "dup"}) {
+        markRow(rowLabelled(name));
+        openRow();
+        readDriveOfListingAgain(disk, prompt);
+        EXPECT_EQ((std::vector<std::string>{" ..", std::string("in ") + name}), rowLabels());
+        openRow();  // " .." is marked: back up, the folder selected again
+        EXPECT_EQ(name, readRow(selectionMark()).label);
+    }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -476,21 +477,18 @@ TEST_F(PaneGdiTest, HandCursorOnlyOverALinkLine) {
 
 // ---- reading progress ----
 
-// The counts and a path far wider than the pane, against the same texts
-// drawn with TextOutA where each belongs, the path as cutInMiddle keeps it
-// for the default GUI font: the wrong font, place, ground or cut fails.
+// The counts and a path far wider than the pane, its head and tail in other
+// scripts and beyond the 16-bit plane, against the same texts drawn with
+// TextOutW where each belongs, the path cut where cutInMiddle cuts it by
+// each character's own width in the default GUI font (a surrogate pair
+// measured whole): the wrong font, place, ground, text or cut fails.
 TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
-    FolderNode drive = makeNode(nullptr, 0, 0);
-    drive.isDrive = 1;
-    drive.rootPath = "Q:\\";
-    const std::string longName(200, 'n');
-    FolderNode deep = makeNode(&drive, 0, 0);
-    deep.name = longName.c_str();
-    FolderNode last = makeNode(&deep, 0, 0);
-    last.name = "last";
+    const std::string path = "Q:\\\xF0\x9F\x98\x80\xD0\xB4" + std::string(200, 'n') + "\\\xD0\xBF\xF0\x9F\x98\x80";
+    const std::wstring widePath = L"Q:\\\U0001F600\u0434" + std::wstring(200, L'n') + L"\\\u043F\U0001F600";
     linkHotSpotCount = 2;
     RECT update{0, 0, clientWidth, clientHeight};
-    paintReadingProgress(canvas.dc(), update, mainWindow, ScanProgress{12, 345, 5368709120ull, &last, false});
+    paintReadingProgress(canvas.dc(), update, mainWindow, ScanProgress{12, 345, 5368709120ull, nullptr, false},
+                         path.c_str());
     EXPECT_EQ(update.top, paneTop);
     EXPECT_EQ(linkHotSpotCount, 0);
 
@@ -503,16 +501,25 @@ TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
     SetBkMode(dc, TRANSPARENT);
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
-    int32_t widths[256];
-    GetCharWidth32A(dc, 0, 255, reinterpret_cast<INT*>(widths));
-    const std::string path = "Q:\\" + longName + "\\last";
-    MiddleCut cut = cutInMiddle(path.data(), path.size(), widths, clientWidth - 20);
+    std::vector<int32_t> widths;
+    for (size_t i = 0; i < widePath.size(); ++i) {
+        bool pair = widePath[i] >= 0xD800 && widePath[i] < 0xDC00;
+        SIZE size{};
+        GetTextExtentPoint32W(dc, &widePath[i], pair ? 2 : 1, &size);
+        widths.push_back(size.cx);
+        if (pair) widths.push_back(0), ++i;
+    }
+    SIZE dots{};
+    GetTextExtentPoint32W(dc, L"...", 3, &dots);
+    MiddleCut cut = cutInMiddle(widePath.data(), widePath.size(), widths.data(), dots.cx, clientWidth - 20);
     ASSERT_TRUE(cut.cut);
-    const std::string lines[progressLineCount] = {
-        "Reading the drive (Esc stops)", "12 folder(s)", "345 file(s)", "5368709120 byte(s)",
-        path.substr(0, cut.headLength) + "..." + path.substr(cut.tailStart)};
+    ASSERT_GE(cut.headLength, 6u);  // "Q:\", the pair, the Cyrillic letter
+    ASSERT_LE(cut.tailStart, widePath.size() - 4);
+    const std::wstring lines[progressLineCount] = {
+        L"Reading the drive (Esc stops)", L"12 folder(s)", L"345 file(s)", L"5368709120 byte(s)",
+        widePath.substr(0, cut.headLength) + L"..." + widePath.substr(cut.tailStart)};
     for (int i = 0; i < progressLineCount; ++i)
-        TextOutA(dc, 10, paneTop + 10 + i * metrics.tmHeight, lines[i].data(), static_cast<int>(lines[i].size()));
+        TextOutW(dc, 10, paneTop + 10 + i * metrics.tmHeight, lines[i].data(), static_cast<int>(lines[i].size()));
 
     POINT first{-1, -1};
     EXPECT_EQ(canvas.differences(expected, 0, 0, clientWidth, clientHeight, first), 0)

@@ -1,6 +1,7 @@
 // The main window, its list and the window procedure's routing, on real
 // windows (hidden). The start-up steps are taken one by one, as runQuorvel
 // would end in its message loop.
+#include "app/scan_pump.h"
 #include "app/startup.h"
 #include "list/navigation.h"
 #include "list/rows.h"
@@ -278,6 +279,26 @@ TEST_F(StartupTest, CloseEndsTheLoopWithZeroAndKeepsTheWindow) {
     EXPECT_EQ(0, runMessageLoop());
     EXPECT_TRUE(IsWindow(mainWindow));
     EXPECT_TRUE(IsWindow(folderList));
+}
+
+// While a drive is read the pane paints copies: the folder being read (here
+// a drive's stand-in) may be gone by the next paint.
+TEST_F(StartupTest, TheReadingShownIsACopyOfTheCountsAndTheFolderPath) {
+    FolderNode standIn{}, folder{};
+    standIn.name = emptyText;
+    standIn.isDrive = 1;
+    standIn.rootPath = "Q:\\";
+    folder.name = "папка";
+    folder.parent = &standIn;
+    ASSERT_TRUE(keepReadingAndPump(ScanProgress{1, 2, 3, &folder}));
+    folder.name = standIn.rootPath = "gone";
+    const ScanProgress* shown = shownScanProgress();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->folder, nullptr);
+    EXPECT_EQ(shown->files, 2u);
+    EXPECT_STREQ(shownFolderPath(), "Q:\\папка");
+    endScanPump();
+    EXPECT_EQ(shownScanProgress(), nullptr);
 }
 
 TEST_F(StartupTest, LoopReturnsTheQuitCode) {

@@ -4,6 +4,7 @@
 //   K: the chart drive of the end-to-end run
 //   E: an empty folder         F: a small tree, drive type floppy (removable)
 //   L: directory-link loops    M: a folder that does not exist
+//   N: names in many scripts, labelled "Диск" (the end-to-end run's)
 //   Q: a generated tree        S: a 5 GiB sparse file
 //   U: folders named in Cyrillic and Japanese
 //   V: a folder labelled "Fixtures" (through .windows-label)
