@@ -92,8 +92,9 @@ void invalidateReadingLines() {
 bool keepReadingAndPump(const ScanProgress& progress) {
     DWORD now = GetTickCount();
     if (pump.reading && now - pump.lastLook < scanLookInterval) return !pump.stopAsked;
-    // The first look covers the whole pane, which showed the panel.
-    if (pump.reading)
+    // The first look covers the whole pane, which showed the panel, and so
+    // does one whose heading changes (the file table given up for the walk).
+    if (pump.reading && pump.shown.fromFileTable == progress.fromFileTable)
         invalidateReadingLines();
     else
         invalidatePane();

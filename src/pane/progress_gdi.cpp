@@ -69,8 +69,8 @@ void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress&
     auto touched = [&](int i) {
         return layout.lineY[i] < update.bottom && layout.lineY[i] + readingLineHeight > update.top;
     };
-    static const char heading[] = "Reading the drive (Esc stops)";
-    if (touched(0)) TextOutA(dc, layout.x, layout.lineY[0], heading, sizeof heading - 1);
+    const char* heading = progress.fromFileTable ? "Reading the file table (Esc stops)" : "Reading the drive (Esc stops)";
+    if (touched(0)) TextOutA(dc, layout.x, layout.lineY[0], heading, lstrlenA(heading));
     ByteCountText counts[3] = {formatCount(progress.folders, " folder(s)"),
                                formatCount(progress.files, " file(s)"),
                                formatByteCount(progress.bytes)};

@@ -515,13 +515,24 @@ TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
     ASSERT_TRUE(cut.cut);
     ASSERT_GE(cut.headLength, 6u);  // "Q:\", the pair, the Cyrillic letter
     ASSERT_LE(cut.tailStart, widePath.size() - 4);
-    const std::wstring lines[progressLineCount] = {
-        L"Reading the drive (Esc stops)", L"12 folder(s)", L"345 file(s)", L"5368709120 byte(s)",
-        widePath.substr(0, cut.headLength) + L"..." + widePath.substr(cut.tailStart)};
-    for (int i = 0; i < progressLineCount; ++i)
-        TextOutW(dc, 10, paneTop + 10 + i * metrics.tmHeight, lines[i].data(), static_cast<int>(lines[i].size()));
-
-    POINT first{-1, -1};
-    EXPECT_EQ(canvas.differences(expected, 0, 0, clientWidth, clientHeight, first), 0)
-        << "first at (" << first.x << ", " << first.y << ")";
+    // The heading says whether the file table or the folders are read.
+    struct Heading {
+        bool fromTable;
+        const wchar_t* text;
+    };
+    for (Heading heading : {Heading{false, L"Reading the drive (Esc stops)"},
+                            Heading{true, L"Reading the file table (Esc stops)"}}) {
+        RECT again{0, 0, clientWidth, clientHeight};
+        paintReadingProgress(canvas.dc(), again, mainWindow,
+                             ScanProgress{12, 345, 5368709120ull, nullptr, heading.fromTable}, path.c_str());
+        FillRect(dc, &pane, panelGroundBrush());
+        const std::wstring lines[progressLineCount] = {
+            heading.text, L"12 folder(s)", L"345 file(s)", L"5368709120 byte(s)",
+            widePath.substr(0, cut.headLength) + L"..." + widePath.substr(cut.tailStart)};
+        for (int i = 0; i < progressLineCount; ++i)
+            TextOutW(dc, 10, paneTop + 10 + i * metrics.tmHeight, lines[i].data(), static_cast<int>(lines[i].size()));
+        POINT first{-1, -1};
+        EXPECT_EQ(canvas.differences(expected, 0, 0, clientWidth, clientHeight, first), 0)
+            << "first at (" << first.x << ", " << first.y << ")";
+    }
 }
