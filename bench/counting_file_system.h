@@ -13,10 +13,12 @@
 struct BenchPrompt final : DrivePrompt {
     bool incomplete = false;
     uint64_t progressReports = 0;
+    ScanProgress last{};  // what the last report said: whether the file table was read, and its counts
     bool askRetryMissingDrive() override { return false; }
     void tellScanIncomplete() override { incomplete = true; }
-    bool keepReading(const ScanProgress&) override {
+    bool keepReading(const ScanProgress& progress) override {
         ++progressReports;
+        last = progress;
         return true;
     }
 };
@@ -43,6 +45,14 @@ public:
         return listed;
     }
     bool closeFolder(OpenFolder* folder) override { return inner.closeFolder(folder); }
+    uint32_t keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) override {
+        return inner.keyFor(name, fileReference, key, room);
+    }
+    bool openVolume(const char* rootPath, RawVolume& volume) override {
+        return readTable && inner.openVolume(rootPath, volume);
+    }
+    void closeVolume(RawVolume& volume) override { inner.closeVolume(volume); }
+    bool readTable = true;  // false: the walk reads every drive
 
 private:
     FileSystem& inner;

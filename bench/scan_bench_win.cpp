@@ -1,14 +1,18 @@
-// scan-bench X:\ [reference] : opens drive X with the product's openDrive
-// over the Windows file system (the walk by folder handles) and prints one
-// line; "reference" reads it with the tests' recursive reference walk.
-//   folders=<N> files=<F> bytes=<B> seconds=<S> peak_kib=<K> tree_bytes_per_folder=<T> name_bytes_per_folder=<L>
+// scan-bench X:\ [reference|walk|tablebytes] : opens drive X with the
+// product's openDrive over the Windows file system (its file table where
+// the volume opens and holds one, else the walk by folder handles) and
+// prints one line; "walk" does not try the file table, "reference" reads the
+// drive with the tests' recursive reference walk, "tablebytes" only reads
+// the file table's bytes through the raw volume (see table_bytes.h).
+//   reader=<mft|walk> folders=<N> files=<F> bytes=<B> seconds=<S> peak_kib=<K> tree_bytes_per_folder=<T> name_bytes_per_folder=<L>
 // N: folder nodes below the drive other than ".." nodes; F: file entries
-// listed; B: the drive's total; S: wall time of openDrive; K: peak working
+// listed, or counted in the table; B: the drive's total; S: wall time of openDrive; K: peak working
 // set. T: heap bytes the tree took (busy blocks of the C runtime's heap,
 // headers included, walked before and after), divided by N; L: the average
 // name length, so that T - L is the cost of a folder beyond its name.
 
 #include "counting_file_system.h"
+#include "table_bytes.h"
 #include "../tests/support/reference_walk.h"
 #include "tree/drives.h"
 #include "tree/scan.h"
@@ -47,11 +51,15 @@ double secondsNow() {
 int main(int argc, char** argv) {
     const char* variant = argc == 3 ? argv[2] : "";
     bool reference = std::strcmp(variant, "reference") == 0;
+    bool walkOnly = std::strcmp(variant, "walk") == 0;
+    bool tableBytes = std::strcmp(variant, "tablebytes") == 0;
     CountingFileSystem fs(win32FileSystem());
-    if (argc > 3 || (argc == 3 && !reference) || std::strlen(argv[1]) != 3) {
-        std::fprintf(stderr, "usage: scan-bench X:\\ [reference]\n");
+    if (argc > 3 || (argc == 3 && !reference && !walkOnly && !tableBytes) || std::strlen(argv[1]) != 3) {
+        std::fprintf(stderr, "usage: scan-bench X:\\ [reference|walk|tablebytes]\n");
         return 2;
     }
+    if (tableBytes) return readTableBytesOnly(fs, argv[1], secondsNow);
+    fs.readTable = !walkOnly && !reference;
     enumerateDrives(fs);
     FolderNode* drive = rootNode->firstChild;
     while (drive && std::strcmp(drive->rootPath, argv[1]) != 0) drive = drive->next;
@@ -71,8 +79,10 @@ int main(int argc, char** argv) {
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     TreeCount tree = countTree(drive);
     double folders = tree.folders ? static_cast<double>(tree.folders) : 1.0;
-    std::printf("folders=%llu files=%llu bytes=%llu seconds=%.3f peak_kib=%lu tree_bytes_per_folder=%.1f name_bytes_per_folder=%.1f\n",
-                static_cast<unsigned long long>(tree.folders), static_cast<unsigned long long>(fs.files),
+    bool fromTable = prompt.last.fromFileTable;
+    std::printf("reader=%s folders=%llu files=%llu bytes=%llu seconds=%.3f peak_kib=%lu tree_bytes_per_folder=%.1f name_bytes_per_folder=%.1f\n",
+                fromTable ? "mft" : "walk", static_cast<unsigned long long>(tree.folders),
+                static_cast<unsigned long long>(fromTable ? prompt.last.files + fs.files : fs.files),
                 static_cast<unsigned long long>(drive->filesBytes + drive->subfoldersBytes), seconds,
                 static_cast<unsigned long>(memory.PeakWorkingSetSize / 1024),
                 static_cast<double>(heapAfter - heapBefore) / folders,

@@ -55,11 +55,14 @@ public:
         return way->keyFor(name, fileReference, key, room);
     }
 
-    bool openVolume(const char* rootPath, RawVolume& volume) override { return rawVolume.open(rootPath, volume); }
+    bool openVolume(const char* rootPath, RawVolume& volume) override {
+        return readTables && rawVolume.open(rootPath, volume);
+    }
 
     void closeVolume(RawVolume& volume) override { rawVolume.close(volume); }
 
     bool byPath = false;  // the path walk even where the handle walk could run: tests only
+    bool readTables = true;  // false in tests only
     FolderWalk* way = nullptr;  // the drive's, from its root's opening on
     NtWalk ntWalk;
     PathWalk pathWalk;
@@ -78,5 +81,9 @@ FileSystem& win32FileSystem() {
 #ifdef QUORVEL_TEST_HOOKS
 void useThePathWalk(bool byPath) {
     fileSystem.byPath = byPath;
+}
+
+void readFileTables(bool read) {
+    fileSystem.readTables = read;
 }
 #endif

@@ -10,4 +10,6 @@ FileSystem& win32FileSystem();
 // Runs the walk by the current directory even where the handle walk could
 // run, so that tests read the same drives through both.
 void useThePathWalk(bool byPath);
+// While false, no drive's file table is read: every drive is walked.
+void readFileTables(bool read);
 #endif
