@@ -97,12 +97,21 @@ namespace {
 
 const uint32_t volumeBufferSize = 1024 * 1024;
 
-// The image's bytes through pread, whole or not at all.
+// The image's bytes through pread, whole or not at all. As Windows does
+// for a volume, a read that is not of whole 512-byte sectors, into the
+// buffer at such a place, is refused (and counted).
 struct ImageBytes final : VolumeBytes {
     int fd;
-    explicit ImageBytes(int descriptor) : fd(descriptor) {}
+    char* buffer;
+    uint32_t& refused;
+    ImageBytes(int descriptor, char* memory, uint32_t& refusals) : fd(descriptor), buffer(memory), refused(refusals) {}
     bool read(uint64_t offset, void* into, uint32_t length) override {
         char* at = static_cast<char*>(into);
+        size_t place = static_cast<size_t>(at - buffer);
+        if (offset % 512 || length % 512 || place % 512 || place > volumeBufferSize || length > volumeBufferSize - place) {
+            ++refused;
+            return false;
+        }
         while (length > 0) {
             ssize_t got = pread(fd, at, length, static_cast<off_t>(offset));
             if (got <= 0) return false;
@@ -121,7 +130,7 @@ bool PosixFileSystem::openVolume(const char* rootPath, RawVolume& volume) {
     int fd = ::open(volumeImage.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     void* buffer = std::aligned_alloc(4096, volumeBufferSize);
-    ImageBytes* bytes = buffer ? new ImageBytes(fd) : nullptr;
+    ImageBytes* bytes = buffer ? new ImageBytes(fd, static_cast<char*>(buffer), refusedReads) : nullptr;
     if (!bytes) {
         std::free(buffer);
         close(fd);

@@ -35,6 +35,8 @@ public:
     uint32_t keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) override;
     bool openVolume(const char* rootPath, RawVolume& volume) override;
     void closeVolume(RawVolume& volume) override;
+    // Reads of the volume refused for not being of whole sectors.
+    uint32_t refusedVolumeReads() const { return refusedReads; }
 
 private:
     bool isOwnRootPath(const char* path) const;
@@ -46,6 +48,7 @@ private:
     std::string folder;
     unsigned type;
     std::string volumeImage;
+    uint32_t refusedReads = 0;
 
     // The one listing read at a time: "." and ".." made up first, then the
     // folder's records.
