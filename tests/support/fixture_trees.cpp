@@ -261,14 +261,19 @@ std::string manifestFileFor(const std::string& dir) {
     return dir.substr(0, end == std::string::npos ? dir.size() : end + 1) + ".manifest";
 }
 
-bool writeManifest(const std::string& file, const FixtureManifest& manifest) {
-    std::FILE* out = std::fopen(file.c_str(), "w");
-    if (!out) return false;
+bool writeManifest(std::FILE* out, const FixtureManifest& manifest) {
     for (const FixtureFolder& folder : manifest)
         std::fprintf(out, "%s\t%llu\t%llu\n", folder.path.c_str(),
                      static_cast<unsigned long long>(folder.filesBytes),
                      static_cast<unsigned long long>(folder.subfoldersBytes));
-    return std::fclose(out) == 0;
+    return !std::ferror(out);
+}
+
+bool writeManifest(const std::string& file, const FixtureManifest& manifest) {
+    std::FILE* out = std::fopen(file.c_str(), "w");
+    if (!out) return false;
+    bool written = writeManifest(out, manifest);
+    return std::fclose(out) == 0 && written;
 }
 
 namespace {
