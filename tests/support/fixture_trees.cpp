@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -274,6 +275,24 @@ bool writeManifest(const std::string& file, const FixtureManifest& manifest) {
     if (!out) return false;
     bool written = writeManifest(out, manifest);
     return std::fclose(out) == 0 && written;
+}
+
+bool readManifest(const std::string& file, FixtureManifest& manifest) {
+    std::FILE* in = std::fopen(file.c_str(), "r");
+    if (!in) return false;
+    manifest.clear();
+    bool ok = true;
+    char* line = nullptr;
+    size_t room = 0;
+    while (getline(&line, &room, in) > 0) {
+        char* tab = std::strchr(line, '\t');
+        unsigned long long files = 0, subfolders = 0;
+        if (!tab || std::sscanf(tab + 1, "%llu\t%llu", &files, &subfolders) != 2) ok = false;
+        else manifest.push_back(FixtureFolder{std::string(line, tab), files, subfolders});
+    }
+    std::free(line);
+    std::fclose(in);
+    return ok;
 }
 
 namespace {

@@ -48,6 +48,7 @@ bool makeLoopTree(const std::string& dir, FixtureManifest& manifest);
 // One line per folder: path, TAB, filesBytes, TAB, subfoldersBytes.
 bool writeManifest(const std::string& file, const FixtureManifest& manifest);
 bool writeManifest(std::FILE* out, const FixtureManifest& manifest);
+bool readManifest(const std::string& file, FixtureManifest& manifest);
 
 // The manifest's file for a tree made in `dir`: "DIR.manifest".
 std::string manifestFileFor(const std::string& dir);
