@@ -30,6 +30,9 @@ list(FILTER FIXTURE_SOURCES EXCLUDE REGEX "reference_walk\\.cpp$")
 add_library(quorvel_fixtures STATIC ${FIXTURE_SOURCES})
 target_include_directories(quorvel_fixtures PUBLIC tests/support)
 target_compile_options(quorvel_fixtures PRIVATE ${SANITIZE_FLAGS})
+# The NTFS volumes' script, and the fixture maker that counts them.
+target_compile_definitions(quorvel_fixtures PRIVATE QUORVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                           QUORVEL_MAKE_FIXTURES="$<TARGET_FILE:make-fixtures>")
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/support/make_fixtures.cpp)
   add_executable(make-fixtures tests/support/make_fixtures.cpp)
   target_compile_options(make-fixtures PRIVATE ${SANITIZE_FLAGS})

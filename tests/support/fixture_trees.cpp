@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -261,14 +262,37 @@ std::string manifestFileFor(const std::string& dir) {
     return dir.substr(0, end == std::string::npos ? dir.size() : end + 1) + ".manifest";
 }
 
-bool writeManifest(const std::string& file, const FixtureManifest& manifest) {
-    std::FILE* out = std::fopen(file.c_str(), "w");
-    if (!out) return false;
+bool writeManifest(std::FILE* out, const FixtureManifest& manifest) {
     for (const FixtureFolder& folder : manifest)
         std::fprintf(out, "%s\t%llu\t%llu\n", folder.path.c_str(),
                      static_cast<unsigned long long>(folder.filesBytes),
                      static_cast<unsigned long long>(folder.subfoldersBytes));
-    return std::fclose(out) == 0;
+    return !std::ferror(out);
+}
+
+bool writeManifest(const std::string& file, const FixtureManifest& manifest) {
+    std::FILE* out = std::fopen(file.c_str(), "w");
+    if (!out) return false;
+    bool written = writeManifest(out, manifest);
+    return std::fclose(out) == 0 && written;
+}
+
+bool readManifest(const std::string& file, FixtureManifest& manifest) {
+    std::FILE* in = std::fopen(file.c_str(), "r");
+    if (!in) return false;
+    manifest.clear();
+    bool ok = true;
+    char* line = nullptr;
+    size_t room = 0;
+    while (getline(&line, &room, in) > 0) {
+        char* tab = std::strchr(line, '\t');
+        unsigned long long files = 0, subfolders = 0;
+        if (!tab || std::sscanf(tab + 1, "%llu\t%llu", &files, &subfolders) != 2) ok = false;
+        else manifest.push_back(FixtureFolder{std::string(line, tab), files, subfolders});
+    }
+    std::free(line);
+    std::fclose(in);
+    return ok;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ bool makeLoopTree(const std::string& dir, FixtureManifest& manifest);
 
 // One line per folder: path, TAB, filesBytes, TAB, subfoldersBytes.
 bool writeManifest(const std::string& file, const FixtureManifest& manifest);
+bool writeManifest(std::FILE* out, const FixtureManifest& manifest);
+bool readManifest(const std::string& file, FixtureManifest& manifest);
 
 // The manifest's file for a tree made in `dir`: "DIR.manifest".
 std::string manifestFileFor(const std::string& dir);

@@ -4,8 +4,11 @@
 //   make-fixtures sparse DIR
 //   make-fixtures loops DIR
 //   make-fixtures wide DIR
+// Or counts a folder that exists already and prints its manifest:
+//   make-fixtures count DIR
 
 #include "fixture_trees.h"
+#include "folder_count.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +21,8 @@ int usage() {
                  "usage: make-fixtures tree DIR SEED FOLDERS FILES\n"
                  "       make-fixtures sparse DIR\n"
                  "       make-fixtures loops DIR\n"
-                 "       make-fixtures wide DIR\n");
+                 "       make-fixtures wide DIR\n"
+                 "       make-fixtures count DIR\n");
     return 2;
 }
 
@@ -33,7 +37,7 @@ bool validArguments(int argc, char** argv) {
     if (argc == 6 && std::strcmp(argv[1], "tree") == 0)
         return readNumber(argv[3], number) && readNumber(argv[4], number) && readNumber(argv[5], number);
     return argc == 3 && (std::strcmp(argv[1], "sparse") == 0 || std::strcmp(argv[1], "loops") == 0 ||
-                         std::strcmp(argv[1], "wide") == 0);
+                         std::strcmp(argv[1], "wide") == 0 || std::strcmp(argv[1], "count") == 0);
 }
 
 bool make(char** argv, FixtureManifest& manifest) {
@@ -46,10 +50,20 @@ bool make(char** argv, FixtureManifest& manifest) {
     return makeRandomTree(dir, std::strtoull(argv[3], nullptr, 10), folders, files, manifest);
 }
 
+int count(const char* dir) {
+    FixtureManifest manifest;
+    if (!countFolder(dir, manifest)) {
+        std::fprintf(stderr, "make-fixtures: could not count %s\n", dir);
+        return 1;
+    }
+    return writeManifest(stdout, manifest) && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (!validArguments(argc, argv)) return usage();
+    if (std::strcmp(argv[1], "count") == 0) return count(argv[2]);
     FixtureManifest manifest;
     if (!make(argv, manifest)) {
         std::fprintf(stderr, "make-fixtures: could not make %s (does it exist already?)\n", argv[2]);

@@ -2,6 +2,7 @@
 // and the totals of whole trees made by the fixture generator.
 
 #include "../support/fixture_trees.h"
+#include "../support/ntfs_volumes.h"
 #include "support/scripted_prompt.h"
 #include "posix/posix_file_system.h"
 #include "tree/drives.h"
@@ -296,6 +297,26 @@ TEST_F(PosixScan, GeneratedTreeMatchesTheManifestInEveryFolder) {
     EXPECT_EQ(tree.folders, totalsOf(manifest));
     EXPECT_EQ(tree.dotDots, manifest.size());  // the drive's own and one per folder below
     EXPECT_EQ(tree.dotDotsWithBytes, 0u);
+}
+
+// The NTFS volumes mounted through ntfs-3g (reparse points shown as links,
+// hard links, a chain 300 deep) read as their counts on Linux say.
+TEST_F(PosixScan, NtfsVolumesMatchTheirManifestsInEveryFolder) {
+    MountedNtfsVolumes volumes({"parts", "grown"});
+    ASSERT_EQ(volumes.error(), "");
+    for (const char* name : {"parts", "grown"}) {
+        const NtfsVolume* volume = volumes.find(name);
+        ASSERT_NE(volume, nullptr) << name;
+        FixtureManifest manifest;
+        ASSERT_TRUE(readManifest(volume->manifest, manifest)) << name;
+        PosixFileSystem fs('P', volume->mount.c_str());
+        FolderNode* drive = driveOf(fs);
+        ASSERT_NE(drive, nullptr) << name;
+        ASSERT_TRUE(openDrive(fs, noPrompt, drive)) << name;
+        EXPECT_EQ(totalsOf(drive).folders, totalsOf(manifest)) << name;
+        releaseChain(rootNode);
+        rootNode = nullptr;
+    }
 }
 
 TEST_F(PosixScan, SparseFileOfFiveGiBCountsInFull) {

@@ -8,6 +8,8 @@
 //   Q: a generated tree        S: a 5 GiB sparse file
 //   U: folders named in Cyrillic and Japanese
 //   V: a folder labelled "Fixtures" (through .windows-label)
+//   P: the NTFS volume "parts", G: "grown" (tests/support/ntfs-volume-contents),
+//      mounted read-only through ntfs-3g; \\.\P: and \\.\G: read their images
 // Manifests of the expected totals are copied to C:\fixtures\<letter>.manifest,
 // file lists ("SIZE<TAB>PATH" per file) to C:\fixtures\<letter>.files.
 #pragma once
