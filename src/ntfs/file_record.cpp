@@ -44,6 +44,7 @@ RecordState readRecordHeader(uint8_t* record, uint32_t size, RecordHeader& heade
     header.firstAttribute = le16(record + 0x14);
     header.bytesInUse = le32(record + 0x18);
     header.baseReference = le64(record + 0x20);
+    header.number = sequenceOffset >= 0x30 ? le32(record + 0x2C) : ~0u;
     if (header.bytesInUse > size || header.firstAttribute < sequenceOffset + 2 * sequenceCount ||
         header.firstAttribute + 8 > header.bytesInUse)
         return notReadable(flags);

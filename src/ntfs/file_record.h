@@ -15,6 +15,7 @@ struct RecordHeader {
     uint64_t baseReference;  // 0 for a base record; an extension's base record
     uint32_t firstAttribute;
     uint32_t bytesInUse;
+    uint32_t number;  // the record's own number, as it says; ~0 where its layout has none (NTFS 3.0)
 };
 
 enum class RecordState {

@@ -162,7 +162,8 @@ struct Reader {
         uint32_t within;
         uint32_t start = sectorOf(number, within);
         if (!readThrough(table, start, sectorsFor(within + recordSize()), single) ||
-            readRecordHeader(single + within, recordSize(), singleHeader) != RecordState::inUse)
+            readRecordHeader(single + within, recordSize(), singleHeader) != RecordState::inUse ||
+            (singleHeader.number != number && singleHeader.number != ~0u))
             return false;
         singleRecord = single + within;
         singleNumber = number;
@@ -333,6 +334,8 @@ struct Reader {
         RecordHeader header;
         RecordState state = readRecordHeader(record, recordSize(), header);
         if (state != RecordState::inUse || header.baseReference != 0) return state != RecordState::damaged;
+        // A record read from somewhere else than its place: the table's runs are wrong.
+        if (header.number != number && header.number != ~0u) return false;
         if (number == rootRecord) {
             rootSequence = header.sequence;
             slots[number] = reinterpret_cast<uintptr_t>(root);

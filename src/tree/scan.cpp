@@ -23,7 +23,8 @@ TableOutcome readByFileTable(FileSystem& fs, DrivePrompt& prompt, FolderNode* dr
     if (!fs.openVolume(drive->rootPath, volume)) return TableOutcome::notRead;
     ScanProgress progress{};
     TableReading reading = TableReading::inexact;
-    if ((standIn.firstChild = newDotDotNode(&arena, drive)))
+    // Below the stand-in until the tree is whole, as every folder of the root.
+    if ((standIn.firstChild = newDotDotNode(&arena, &standIn)))
         reading = readFileTable(volume, &standIn, &arena, prompt, progress);
     fs.closeVolume(volume);
     if (reading == TableReading::read) {

@@ -1,0 +1,232 @@
+// A drive read from its NTFS file table, natively: real volumes written by
+// mkntfs and ntfs-3g, the table read from the image while the walk reads
+// the same volume's mount. The tree must be the walk's, node for node, and
+// every total the count on Linux; where the table is damaged, the walk
+// reads the drive, with the same totals.
+
+#include "../support/fixture_trees.h"
+#include "../support/ntfs_volumes.h"
+#include "../support/reference_walk.h"
+
+#include "ntfs/file_record.h"
+#include "posix/posix_file_system.h"
+#include "tree/drive_prompt.h"
+#include "tree/folder_node.h"
+#include "tree/scan.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Remembers whether the reading came from the table, and stops it where asked.
+struct TablePrompt final : DrivePrompt {
+    bool fromTable = false;  // as the last report said
+    int reports = 0;
+    int stopAt = -1;  // the report that answers false
+    bool askRetryMissingDrive() override { return false; }
+    void tellScanIncomplete() override { ADD_FAILURE() << "told incomplete"; }
+    bool keepReading(const ScanProgress& progress) override {
+        fromTable = progress.fromFileTable;
+        return reports++ != stopAt;
+    }
+};
+
+std::map<std::string, std::pair<uint64_t, uint64_t>> totalsBelow(const FolderNode* drive) {
+    std::map<std::string, std::pair<uint64_t, uint64_t>> totals;
+    std::vector<std::pair<const FolderNode*, std::string>> pending{{drive, "."}};
+    while (!pending.empty()) {
+        auto [node, path] = pending.back();
+        pending.pop_back();
+        totals[path] = {node->filesBytes, node->subfoldersBytes};
+        for (const FolderNode* child = node->firstChild; child; child = child->next)
+            if (!isDotDot(child)) pending.emplace_back(child, path == "." ? child->name : path + "/" + child->name);
+    }
+    return totals;
+}
+
+std::map<std::string, std::pair<uint64_t, uint64_t>> totalsOf(const std::string& manifestFile) {
+    FixtureManifest manifest;
+    EXPECT_TRUE(readManifest(manifestFile, manifest)) << manifestFile;
+    std::map<std::string, std::pair<uint64_t, uint64_t>> totals;
+    for (const FixtureFolder& folder : manifest) totals[folder.path] = {folder.filesBytes, folder.subfoldersBytes};
+    return totals;
+}
+
+struct ReadDrive {
+    FolderNode* drive = newTestDrive('P');
+    TablePrompt prompt;
+    ~ReadDrive() { releaseChain(drive); }
+};
+
+class FileTable : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { volumes = new MountedNtfsVolumes({"parts", "grown"}); }
+    static void TearDownTestSuite() {
+        delete volumes;
+        volumes = nullptr;
+    }
+    const NtfsVolume& volume(const char* name) {
+        const NtfsVolume* found = volumes->find(name);
+        if (!found) ADD_FAILURE() << "no volume " << name << ": " << volumes->error();
+        return *found;
+    }
+    static MountedNtfsVolumes* volumes;
+};
+
+MountedNtfsVolumes* FileTable::volumes = nullptr;
+
+// A copy of the image, to be damaged.
+std::vector<uint8_t> bytesAt(const std::string& image, uint64_t offset, size_t length) {
+    std::vector<uint8_t> bytes(length);
+    int fd = open(image.c_str(), O_RDONLY);
+    EXPECT_EQ(pread(fd, bytes.data(), length, static_cast<off_t>(offset)), static_cast<ssize_t>(length));
+    close(fd);
+    return bytes;
+}
+
+std::string copyOf(const NtfsVolume& volume, const std::string& what) {
+    std::string copy = volume.image + "." + what;
+    std::string command = "cp --sparse=always '" + volume.image + "' '" + copy + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return copy;
+}
+
+void writeAt(const std::string& image, uint64_t offset, const void* bytes, size_t length) {
+    int fd = open(image.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(pwrite(fd, bytes, length, static_cast<off_t>(offset)), static_cast<ssize_t>(length));
+    close(fd);
+}
+
+// What make-ntfs-volumes says of where `path` (or "#N") lies in the
+// image: the record's offset, "runs_offset" where record 0's runs begin.
+std::map<std::string, uint64_t> whereIs(const std::string& image, const std::string& path) {
+    std::string script = __FILE__;
+    script = script.substr(0, script.rfind('/')) + "/../support/make-ntfs-volumes";
+    std::string command = script + " where '" + image + "' '" + path + "'";
+    std::map<std::string, uint64_t> facts;
+    FILE* out = popen(command.c_str(), "r");
+    char line[512];
+    while (out && std::fgets(line, sizeof line, out)) {
+        std::string text = line;
+        if (text.rfind("record=", 0) != 0 && text.rfind("mft_runs record=0 ", 0) != 0) continue;
+        if (text.rfind("record=", 0) == 0 && facts.count("record")) continue;
+        std::string prefix = text.rfind("mft_runs", 0) == 0 ? "runs_" : "";
+        for (size_t at = 0; (at = text.find('=', at)) != std::string::npos; ++at) {
+            size_t start = text.rfind(' ', at);
+            start = start == std::string::npos ? 0 : start + 1;
+            facts[prefix + text.substr(start, at - start)] = std::stoull(text.substr(at + 1));
+        }
+    }
+    if (out) pclose(out);
+    return facts;
+}
+
+// Each volume: the table read, the walk's tree in any order (names, links
+// followed or not, each folder's bytes), and the count on Linux.
+TEST_F(FileTable, EachVolumeReadsAsTheWalkAndTheCountOnLinux) {
+    for (const char* name : {"parts", "grown"}) {
+        const NtfsVolume& v = volume(name);
+        PosixFileSystem byTable('P', v.mount.c_str(), 3, v.image.c_str());
+        PosixFileSystem byWalk('P', v.mount.c_str());
+        ReadDrive table, walk;
+        ASSERT_TRUE(openDrive(byTable, table.prompt, table.drive)) << name;
+        ASSERT_TRUE(openDrive(byWalk, walk.prompt, walk.drive)) << name;
+        EXPECT_TRUE(table.prompt.fromTable) << name;
+        EXPECT_FALSE(walk.prompt.fromTable) << name;
+        EXPECT_EQ(byTable.refusedVolumeReads(), 0u) << name << ": reads not of whole sectors";
+        EXPECT_EQ(firstTreeDifference(table.drive, walk.drive, true), "") << name;
+        EXPECT_EQ(totalsBelow(table.drive), totalsOf(v.manifest)) << name;
+    }
+}
+
+// A stop while the table is read leaves the drive with its tree; the next
+// opening reads it whole.
+TEST_F(FileTable, AStopLeavesTheDriveAsItWas) {
+    const NtfsVolume& v = volume("grown");
+    PosixFileSystem fs('P', v.mount.c_str(), 3, v.image.c_str());
+    ReadDrive read;
+    ASSERT_TRUE(openDrive(fs, read.prompt, read.drive));
+    FolderNode* tree = read.drive->firstChild;
+    uint64_t total = read.drive->filesBytes + read.drive->subfoldersBytes;
+    for (int stopAt = 0; stopAt < 3; ++stopAt) {
+        read.prompt.reports = 0;
+        read.prompt.stopAt = stopAt;
+        EXPECT_FALSE(readDriveAgain(fs, read.prompt, read.drive)) << stopAt;
+        EXPECT_TRUE(read.prompt.fromTable) << stopAt;
+        EXPECT_EQ(read.drive->firstChild, tree) << stopAt;
+        EXPECT_EQ(read.drive->filesBytes + read.drive->subfoldersBytes, total) << stopAt;
+    }
+    read.prompt.stopAt = -1;
+    ASSERT_TRUE(readDriveAgain(fs, read.prompt, read.drive));
+    EXPECT_EQ(totalsBelow(read.drive), totalsOf(v.manifest));
+}
+
+// Damage the table cannot read exactly: the walk reads the drive (its
+// mount is whole) and every total is the count's.
+TEST_F(FileTable, DamageLeavesTheDriveToTheWalkWithExactTotals) {
+    const NtfsVolume& v = volume("parts");
+    auto folder = whereIs(v.image, "hardlinks/a");
+    ASSERT_EQ(folder["in_use"], 1u);
+    // The folder's first name, read with its fixups put back: where its
+    // parent reference lies, and the folder's own reference.
+    std::vector<uint8_t> record = bytesAt(v.image, folder["offset"], folder["size"]);
+    RecordHeader header;
+    ASSERT_EQ(readRecordHeader(record.data(), static_cast<uint32_t>(record.size()), header), RecordState::inUse);
+    AttributeCursor cursor = attributesOf(record.data(), header);
+    Attribute name{};
+    while (nextAttribute(cursor, name) && name.type != attributeFileName) {
+    }
+    ASSERT_EQ(name.type, attributeFileName);
+    uint64_t parentAt = folder["offset"] + static_cast<uint64_t>(name.value - record.data());
+    ASSERT_LT(parentAt % 512, 502u) << "the reference must not cross a sector's checked end";
+    uint64_t self = folder["record"] | uint64_t{header.sequence} << 48;
+    std::vector<uint8_t> selfBytes(8);
+    for (int i = 0; i < 8; ++i) selfBytes[i] = static_cast<uint8_t>(self >> (8 * i));
+    // The table's first run starts elsewhere on the volume: its start
+    // field's top byte changed. And a volume that, its boot sector says,
+    // ends 100 clusters in, before the table does.
+    auto table = whereIs(v.image, "#0");
+    uint8_t runHeader = bytesAt(v.image, table["runs_offset"], 1)[0];
+    uint64_t startTop = table["runs_offset"] + (runHeader & 0x0F) + (runHeader >> 4);
+    uint8_t moved = static_cast<uint8_t>(bytesAt(v.image, startTop, 1)[0] + 40);
+    std::vector<uint8_t> shortVolume(8);
+    shortVolume[0] = 100 * 4096 / 512 % 256;
+    shortVolume[1] = 100 * 4096 / 512 / 256;
+    struct Damage {
+        const char* what;
+        uint64_t offset;
+        std::vector<uint8_t> bytes;
+        uint64_t cutTo;  // the copy's length; 0: as long as the image
+    };
+    const Damage damages[] = {
+        {"a torn sector in a folder's record", folder["offset"] + 510, {0xEE, 0xEE}, 0},
+        {"a folder that names itself as its parent", parentAt, selfBytes, 0},
+        {"data runs that lead elsewhere", startTop, {moved}, 0},
+        {"data runs past the volume's end", 0x28, shortVolume, 0},
+        {"a volume cut short", 0, {}, table["offset"] + 64 * 1024},
+    };
+    for (const Damage& damage : damages) {
+        std::string copy = copyOf(v, "damaged");
+        if (!damage.bytes.empty()) writeAt(copy, damage.offset, damage.bytes.data(), damage.bytes.size());
+        if (damage.cutTo) {
+            ASSERT_EQ(truncate(copy.c_str(), static_cast<off_t>(damage.cutTo)), 0);
+        }
+        PosixFileSystem fs('P', v.mount.c_str(), 3, copy.c_str());
+        ReadDrive read;
+        ASSERT_TRUE(openDrive(fs, read.prompt, read.drive)) << damage.what;
+        EXPECT_FALSE(read.prompt.fromTable) << damage.what;
+        EXPECT_EQ(totalsBelow(read.drive), totalsOf(v.manifest)) << damage.what;
+        unlink(copy.c_str());
+    }
+}
+
+}  // namespace
