@@ -22,12 +22,14 @@ set(WIN_LIBS comctl32 gdi32 user32 shell32 kernel32)
 # Everything but the process's entry and what Quorvel.exe has in place of
 # the C runtime (main.cpp, own_runtime.cpp: the test programs keep the
 # runtime's start-up, which GoogleTest needs), so that test programs link
-# the same code. Three sources carry test hooks (failing allocations, the
-# path walk picked by the test, a history that cannot grow): they are
+# the same code. Four sources carry test hooks (failing allocations, the
+# path walk picked by the test and the file tables left unread, a history
+# that cannot grow, volume reads checked as Windows checks them): they are
 # compiled a second time with the hooks, for the test programs only; every
 # other object is compiled once and shared.
 set(HOOKED_SOURCES ${CMAKE_SOURCE_DIR}/src/tree/folder_node.cpp
     ${CMAKE_SOURCE_DIR}/src/win32/win32_file_system.cpp
+    ${CMAKE_SOURCE_DIR}/src/win32/raw_volume.cpp
     ${CMAKE_SOURCE_DIR}/src/list/navigation.cpp)
 set(CORE_SOURCES ${TREE_SOURCES} ${PANE_SOURCES} ${WIN32_SOURCES} ${UI_SOURCES}
     ${LIST_SOURCES} ${APP_SOURCES})

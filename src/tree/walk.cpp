@@ -117,7 +117,9 @@ struct Walk {
         FolderNode* child = up ? newDotDotNode(arena, folder) : newNamedNode(arena, entry.name);
         if (!child) return false;
         child->parent = folder;
-        if (entry.isLink) child->scanMarks |= scanMarkLink;
+        // A ".." is never followed, whatever it is (Wine lists a drive's
+        // root as a mount point).
+        if (entry.isLink && !up) child->scanMarks |= scanMarkLink;
         *tail = child;
         tail = &child->next;
         if (up) return true;

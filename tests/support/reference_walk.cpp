@@ -45,7 +45,7 @@ struct ReferenceWalk {
                 break;
             }
             child->parent = parent;
-            if (entry.isLink) child->scanMarks |= scanMarkLink;
+            if (entry.isLink && !up) child->scanMarks |= scanMarkLink;
             *tail = child;
             tail = &child->next;
             if (!up)
