@@ -39,13 +39,14 @@ struct QuietPrompt : DrivePrompt {
     bool keepReading(const ScanProgress&) override { return true; }
 };
 
-// The drive is read through the walk by folder handles, or through the walk
-// by the current directory where `byPath`; the handle walk is back after.
+// The drive is walked by folder handles, or by the current directory where
+// `byPath`, never read from its file table; all as before after.
 struct ScannedDrive {
     FolderNode* drive;
     QuietPrompt prompt;
     explicit ScannedDrive(char letter, bool byPath = false) : drive(newTestDrive(letter)) {
         useThePathWalk(byPath);
+        readFileTables(false);  // the walks are tested here, the file table in table_win_test
     }
     bool read() {
         bool opened = openDrive(win32FileSystem(), prompt, drive);
@@ -54,6 +55,7 @@ struct ScannedDrive {
     }
     ~ScannedDrive() {
         useThePathWalk(false);
+        readFileTables(true);
         SetCurrentDirectoryA("C:\\");
         releaseDriveNode(drive);
     }
