@@ -29,7 +29,7 @@ inline bool sameFolder(const FolderIdentity& a, const FolderIdentity& b) {
 // One entry of an open folder's listing, valid until the next call on that
 // folder.
 struct FolderEntry {
-    const char* name;    // as listed, in the code page: what the user sees
+    const char* name;    // as listed, in UTF-8: what the user sees
     uint64_t size;       // files: the length in bytes
     bool isFolder;
     bool isLink;         // a folder reached through a directory link
@@ -102,8 +102,8 @@ class FileSystem : public FolderWalk {
 public:
     virtual uint32_t logicalDrives() = 0;
     virtual unsigned driveType(const char* rootPath) = 0;
-    // Writes the volume label into `label` (room for `size` bytes), or an
-    // empty text when the volume cannot be read.
+    // Writes the volume label into `label` (room for `size` bytes) in
+    // UTF-8, or an empty text when the volume cannot be read.
     virtual void readVolumeLabel(const char* rootPath, char* label, unsigned size) = 0;
     // Opens the drive's volume to read its bytes, with a buffer of up to
     // 1 MiB; false where it cannot be opened (no rights, no local volume),

@@ -65,9 +65,9 @@ FolderNode* ensureUpNode(FolderNode* folder);
 
 bool isDotDot(const FolderNode* node);
 
-// The first child of `folder` named `name`, ".." nodes aside: names the code
-// page reads alike lead to the first of them, as they do in the list. Null
-// when there is none.
+// The first child of `folder` named `name` (UTF-8, byte for byte), ".."
+// nodes aside; names the path walk's code page reads alike lead to the
+// first of them, as they do in the list. Null when there is none.
 FolderNode* childNamed(const FolderNode* folder, const char* name);
 
 // A private heap copy of `text`; the caller owns it. Null when the heap is exhausted.

@@ -14,12 +14,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
 
 struct ImageBytes final : VolumeBytes {
-    std::vector<uint8_t> image;
+    std::vector<uint8_t>& image;
+    explicit ImageBytes(std::vector<uint8_t>& bytes) : image(bytes) {}
     bool read(uint64_t offset, void* into, uint32_t length) override {
         if (offset > image.size() || length > image.size() - offset) return false;
         std::memcpy(into, image.data() + offset, length);
@@ -29,6 +31,7 @@ struct ImageBytes final : VolumeBytes {
 
 struct VolumeDisk final : MemoryFileSystem {
     ImageBytes bytes;
+    explicit VolumeDisk(std::vector<uint8_t>& image) : bytes(image) {}
     std::vector<uint8_t> buffer = std::vector<uint8_t>(1024 * 1024);
     bool openVolume(const char*, RawVolume& volume) override {
         volume = RawVolume{&bytes, buffer.data(), static_cast<uint32_t>(buffer.size())};
@@ -63,18 +66,22 @@ void loadBase() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (base.empty()) loadBase();
-    VolumeDisk disk;
-    disk.bytes.image = base;
-    std::vector<uint8_t>& image = disk.bytes.image;
+    VolumeDisk disk(base);
+    std::vector<uint8_t>& image = base;
     // Changes: four bytes of place, one of length, then the bytes. One in
-    // eight lands in the boot sector, the others in the file table.
+    // eight lands in the boot sector, the others in the file table. What
+    // they overwrite is put back after the reading.
+    std::vector<std::pair<uint64_t, uint8_t>> overwritten;
     size_t used = 0;
     while (used + 5 <= size) {
         uint32_t where = data[used] | data[used + 1] << 8 | data[used + 2] << 16 | uint32_t{data[used + 3]} << 24;
         size_t length = data[used + 4] % 16;
         used += 5;
         uint64_t at = where % 8 == 0 ? (where >> 3) % 512 : tableStart + (where >> 3) % tableLength;
-        for (size_t k = 0; k < length && used < size && at + k < image.size(); ++k) image[at + k] = data[used++];
+        for (size_t k = 0; k < length && used < size && at + k < image.size(); ++k) {
+            overwritten.emplace_back(at + k, image[at + k]);
+            image[at + k] = data[used++];
+        }
     }
     // Now and then the user stops the reading.
     int stopAfter = size > 0 && data[size - 1] % 5 == 0 ? data[size - 1] / 5 : -1;
@@ -83,5 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FolderNode* drive = newTestDrive('R');
     openDrive(disk, disk, drive);
     releaseChain(drive);
+    for (size_t k = overwritten.size(); k-- > 0;) image[overwritten[k].first] = overwritten[k].second;
     return 0;
 }
