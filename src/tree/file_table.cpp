@@ -65,7 +65,12 @@ enum class Look {
     mapping,   // the table's own record: the extents of its data
 };
 
-// What one file's attributes say, gathered over all its records.
+// The names of a file kept from the first look, so that most files need
+// no second: a file of more names takes a second look to count them.
+const uint32_t namesKept = 4;
+
+// What one file's attributes say, gathered over all its records. Only the
+// counts and flags are set before a look; the rest is written as it is met.
 struct Facts {
     Look look;
     bool resolved;  // every folder a name leads to is known already
@@ -74,11 +79,14 @@ struct Facts {
     uint64_t size;    // of the unnamed data stream, from its first extent
     uint32_t names;   // long names: each is a listing entry
     uint32_t number;  // the file's record
-    uint64_t parent;  // a folder's: the reference its name gives
-    uint8_t nameLength;
+    uint64_t parents[namesKept];  // the folders the first names give (a folder's: its one)
+    uint8_t nameLength;  // the first name's
     // UTF-16 units in the system's wide type (16 bits on Windows), so that
     // the program converts names with the one routine the walk uses too.
     wchar_t name[longestName];
+
+    Facts(Look first, uint32_t record)
+        : look(first), resolved(true), isLink(false), hasData(false), size(0), names(0), number(record) {}
 };
 
 struct Reader {
@@ -260,16 +268,12 @@ struct Reader {
             if (!readFileName(attribute, name) || recordNumberOf(name.parent) >= records) return false;
             if (name.nameSpace == nameSpaceDos || facts.look == Look::mapping) return true;
             if (facts.look == Look::counting) {
-                if (FolderNode* folder = folderOf(name.parent)) {
-                    folder->filesBytes += facts.size;
-                    ++progress.files;
-                    progress.bytes += facts.size;
-                }
+                count(name.parent, facts.size);
                 return true;
             }
             if (recordNumberOf(name.parent) > facts.number) facts.resolved = false;
+            if (facts.names < namesKept) facts.parents[facts.names] = name.parent;
             if (facts.names++ == 0) {
-                facts.parent = name.parent;
                 facts.nameLength = name.length;
                 for (uint32_t i = 0; i < name.length; ++i) facts.name[i] = static_cast<wchar_t>(le16(name.name + 2 * i));
             }
@@ -322,11 +326,19 @@ struct Reader {
         else if (!(folder->firstChild = newDotDotNode(arena, folder)))
             return false;
         folder->subfoldersBytes =
-            placeOf(static_cast<uint32_t>(recordNumberOf(facts.parent)), sequenceOf(facts.parent), header.sequence);
+            placeOf(static_cast<uint32_t>(recordNumberOf(facts.parents[0])), sequenceOf(facts.parents[0]), header.sequence);
         slots[facts.number] = reinterpret_cast<uintptr_t>(folder);
         ++folders;
         ++progress.folders;
         return true;
+    }
+
+    void count(uint64_t parent, uint64_t size) {
+        if (FolderNode* folder = folderOf(parent)) {
+            folder->filesBytes += size;
+            ++progress.files;
+            progress.bytes += size;
+        }
     }
 
     // A record met in the first pass, or again in the second (`waiting`).
@@ -342,9 +354,7 @@ struct Reader {
             return header.flags & recordIsDirectory;
         }
         if (number < firstUserRecord) return true;
-        Facts facts{};
-        facts.resolved = true;
-        facts.number = number;
+        Facts facts(Look::facts, number);
         if (!takeAll(record, header, facts)) return false;
         if (header.flags & recordIsDirectory) return addFolder(header, facts);
         slots[number] = 0;
@@ -352,8 +362,12 @@ struct Reader {
             slots[number] = waitingFile;
             return true;
         }
-        facts.look = Look::counting;
-        return takeAll(record, header, facts);
+        if (facts.names > namesKept) {
+            facts.look = Look::counting;
+            return takeAll(record, header, facts);
+        }
+        for (uint32_t k = 0; k < facts.names; ++k) count(facts.parents[k], facts.size);
+        return true;
     }
 
     // Reads the table's records from the start, chunk by chunk; the second
@@ -398,8 +412,7 @@ struct Reader {
             return false;
         records = static_cast<uint32_t>(first.initializedSize >> geometry.recordShift);
         table.limit = records / 8 + 64;  // no more extents than so many records can need
-        Facts facts{};
-        facts.look = Look::mapping;
+        Facts facts(Look::mapping, 0);
         if (records <= firstUserRecord || !takeAll(own, header, facts) || table.count == 0) return false;
         const Extent& last = table.items[table.count - 1];
         return first.dataSize >> geometry.clusterShift <= last.vcn + last.clusters;
