@@ -67,18 +67,10 @@ struct TreeCount {
 
 inline TreeCount countTree(const FolderNode* drive) {
     TreeCount count;
-    const FolderNode* node = drive->firstChild;
-    while (node) {
-        if (!isDotDot(node)) {
-            ++count.folders;
-            for (const char* c = node->name; *c; ++c) ++count.nameBytes;
-        }
-        if (node->firstChild) {
-            node = node->firstChild;
-            continue;
-        }
-        while (node != drive && !node->next) node = node->parent;
-        node = node == drive ? nullptr : node->next;
+    for (const FolderNode* node = drive->firstChild; node; node = nextInTree(node, drive)) {
+        if (isDotDot(node)) continue;
+        ++count.folders;
+        for (const char* c = node->name; *c; ++c) ++count.nameBytes;
     }
     return count;
 }

@@ -447,16 +447,7 @@ struct Reader {
     // Folder nodes below `top`, ".." nodes aside; without recursion.
     static uint32_t foldersBelow(const FolderNode* top) {
         uint32_t count = 0;
-        const FolderNode* node = top->firstChild;
-        while (node) {
-            count += !isDotDot(node);
-            if (node->firstChild) {
-                node = node->firstChild;
-                continue;
-            }
-            while (node != top && !node->next) node = node->parent;
-            node = node == top ? nullptr : node->next;
-        }
+        for (const FolderNode* node = top->firstChild; node; node = nextInTree(node, top)) count += !isDotDot(node);
         return count;
     }
 

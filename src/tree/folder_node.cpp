@@ -178,6 +178,12 @@ FolderNode* childNamed(const FolderNode* folder, const char* name) {
     return nullptr;
 }
 
+FolderNode* nextInTree(const FolderNode* node, const FolderNode* top, bool intoChildren) {
+    if (intoChildren && node->firstChild) return node->firstChild;
+    while (node != top && !node->next) node = node->parent;
+    return node == top ? nullptr : node->next;
+}
+
 char* copyText(const char* text) {
     if (!allocationAllowed()) return nullptr;
     size_t size = std::strlen(text) + 1;

@@ -70,6 +70,11 @@ bool isDotDot(const FolderNode* node);
 // first of them, as they do in the list. Null when there is none.
 FolderNode* childNamed(const FolderNode* folder, const char* name);
 
+// The node after `node` in a pre-order walk of the tree below `top`, going
+// down into `node`'s children where `intoChildren`; null after the last.
+// Without recursion: parents lead back up to `top`.
+FolderNode* nextInTree(const FolderNode* node, const FolderNode* top, bool intoChildren = true);
+
 // A private heap copy of `text`; the caller owns it. Null when the heap is exhausted.
 char* copyText(const char* text);
 

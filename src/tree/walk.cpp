@@ -277,20 +277,16 @@ Ending walkTableLinks(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, Fol
                       const char* rootPath, ScanProgress& progress) {
     // Pre-order over the table's folders; a link's folders, once walked,
     // are not gone through again.
-    FolderNode* node = standIn->firstChild;
-    while (node) {
-        if (node->scanMarks & scanMarkLink) {
+    for (FolderNode* node = standIn->firstChild; node;) {
+        bool isLink = node->scanMarks & scanMarkLink;
+        if (isLink) {
             Walk walk(fs, prompt, arena);
             walk.progress = progress;
             Ending ending = walkLink(walk, node, standIn, rootPath);
             progress = walk.progress;
             if (ending != Ending::complete) return ending;
-        } else if (node->firstChild) {
-            node = node->firstChild;
-            continue;
         }
-        while (node != standIn && !node->next) node = node->parent;
-        node = node == standIn ? nullptr : node->next;
+        node = nextInTree(node, standIn, !isLink);
     }
     return Ending::complete;
 }
