@@ -61,6 +61,8 @@ endforeach()
 
 # The resource generator and the files it writes, checked as Windows reads them.
 add_test(NAME resources COMMAND ${CMAKE_SOURCE_DIR}/tests/res/check-resources)
+# The setup's decisions when the package mirror is in mid-sync, against stand-ins.
+add_test(NAME setup COMMAND ${CMAKE_SOURCE_DIR}/tests/setup/setup-test)
 
 # The walk's fuzz target, for clang's libFuzzer: built only by a compiler
 # that takes -fsanitize=fuzzer (see bench/README.md).
