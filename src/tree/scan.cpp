@@ -46,6 +46,7 @@ TableOutcome readByFileTable(FileSystem& fs, DrivePrompt& prompt, FolderNode* dr
 // root is missing and given up, or the reading was stopped: the drive is
 // then as it was.
 bool readDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
+    DriveReading reading(fs);
     // The new tree is carved from an arena of its own, which the drive
     // takes over when it takes the tree; a drive without an arena (tests
     // make some) gets heap nodes, and is only walked.
@@ -68,8 +69,9 @@ bool readDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
         FolderIdentity rootId;
         if (OpenFolder* root = fs.openRoot(drive->rootPath, rootId)) {
             // The drive's own way back up, in front of what its root lists.
+            bool tableNeedsAdministrator = fs.volumeNeedsAdministrator(drive->rootPath);
             if ((standIn.firstChild = newDotDotNode(arena, drive)))
-                ending = walkDrive(fs, prompt, arena, root, rootId, &standIn, drive);
+                ending = walkDrive(fs, prompt, arena, root, rootId, &standIn, drive, tableNeedsAdministrator);
             else
                 fs.closeFolder(root);
             break;

@@ -263,9 +263,11 @@ Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* r
 }  // namespace
 
 Ending walkDrive(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
-                 const FolderIdentity& rootId, FolderNode* standIn, FolderNode* drive) {
+                 const FolderIdentity& rootId, FolderNode* standIn, FolderNode* drive,
+                 bool tableNeedsAdministrator) {
     Walk walk(fs, prompt, arena);
     walk.rootId = rootId;
+    walk.progress.tableNeedsAdministrator = tableNeedsAdministrator;
     if (!walk.push(root, standIn, rootId)) {
         fs.closeFolder(root);
         return Ending::incomplete;

@@ -21,8 +21,10 @@ enum class Ending {
 // into the tree below `standIn`, which stands for `drive` until the tree is
 // whole and holds only the drive's own ".." node: the root's folders get
 // `drive` as their parent. Nodes are carved from `arena` (the heap when null).
+// Its progress tells whether the drive's file table needs an administrator.
 Ending walkDrive(FolderWalk& walk, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
-                 const FolderIdentity& rootId, FolderNode* standIn, FolderNode* drive);
+                 const FolderIdentity& rootId, FolderNode* standIn, FolderNode* drive,
+                 bool tableNeedsAdministrator);
 
 // Reads each directory link of a tree that the file table built below
 // `standIn` (links marked, without children) the way the walk reads links:
