@@ -19,9 +19,11 @@ struct ProgressLayout {
 };
 
 // Where the lines go in a client area `clientWidth` x `clientHeight` with
-// text lines `lineHeight` high: from the pie box's corner down, one line
-// apart, as wide as the pane leaves inside the same margin on the right.
-ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight);
+// text lines `lineHeight` high, on a display of `dpi`: from the pie box's
+// corner down, one line apart, as wide as the pane leaves inside the same
+// margin on the right.
+ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
+                              int32_t dpi);
 
 // The path of `folder` from its drive's root ("Q:\a\b"; the root alone
 // is "Q:\"), following the parent links up to the drive node. The length
