@@ -87,7 +87,8 @@ function(add_quorvel_exe name)
 endfunction()
 
 # The same resources for the test programs, so that what they load by id
-# (the hand cursor, the row images) is what Quorvel.exe carries.
+# (the hand cursor, the row images) is what Quorvel.exe carries, and they
+# run by the same manifest: the list-view of Common Controls 6.
 add_library(quorvel_resources OBJECT src/res/quorvel.rc)
 add_dependencies(quorvel_resources quorvel_art)
 target_include_directories(quorvel_resources PRIVATE ${RES_OUT} src/res)
