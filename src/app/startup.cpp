@@ -66,13 +66,35 @@ void readScreenDpi() {
     if (dpi > 0) screenDpi = dpi;
 }
 
+namespace {
+
+// The strip of row images with each pixel repeated to `side` pixels a side
+// (24 at 144 DPI, 32 at 192; as drawn at 96): a copy of whole pixels, so
+// the pixel art stays sharp, where LoadImage's own stretch blurs it.
+HBITMAP rowImageStrip(int side) {
+    HBITMAP art = static_cast<HBITMAP>(
+        LoadImageA(appInstance, MAKEINTRESOURCEA(ROW_IMAGES_BITMAP), IMAGE_BITMAP, 0, 0, 0));
+    if (!art) return nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    HBITMAP strip = CreateCompatibleBitmap(screen, rowImageCount * side, side);
+    SelectObject(from, art);
+    SelectObject(to, strip);
+    SetStretchBltMode(to, COLORONCOLOR);
+    StretchBlt(to, 0, 0, rowImageCount * side, side, from, 0, 0, rowImageCount * rowImageSide,
+               rowImageSide, SRCCOPY);
+    DeleteDC(from);
+    DeleteDC(to);
+    ReleaseDC(nullptr, screen);
+    return strip;
+}
+
+}  // namespace
+
 bool attachRowImages() {
-    // The strip stretched to the rows' size as it is loaded: a bitmap made
-    // larger copies whole pixels, so the pixel art stays sharp (24 pixels a
-    // side at 144 DPI, 32 at 192; as drawn at 96).
     int side = scaledPixels(rowImageSide, screenDpi);
-    HBITMAP strip = static_cast<HBITMAP>(LoadImageA(appInstance, MAKEINTRESOURCEA(ROW_IMAGES_BITMAP),
-                                                    IMAGE_BITMAP, rowImageCount * side, side, 0));
+    HBITMAP strip = rowImageStrip(side);
     if (!strip) return false;
     HIMAGELIST rowImages = ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, rowImageCount, 0);
     // White, the strip's top-left pixel, shows the list through.

@@ -15,9 +15,9 @@ HFONT legendFont = nullptr;
 
 namespace {
 
-// The default GUI font is 8 points; the System font's cell is 16 pixels
-// at 96 DPI.
-const int textFontPoints = 8;
+// At 96 DPI the default GUI font's characters are 11 pixels high (8
+// points), the System font's cell 16.
+const int textFontPixels = 11;
 const int legendCellPixels = 16;
 
 }  // namespace
@@ -27,7 +27,7 @@ void createFonts() {
     // (a negative height is the characters' em height, without leading).
     LOGFONTA font;
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    font.lfHeight = -MulDiv(textFontPoints, screenDpi, 72);
+    font.lfHeight = -scaledPixels(textFontPixels, screenDpi);
     textFont = CreateFontIndirectA(&font);
     // At 96 DPI the legend keeps the window DC's own font, as it always
     // was; elsewhere the same face as the text with the System font's cell
