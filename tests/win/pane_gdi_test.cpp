@@ -240,6 +240,28 @@ TEST_F(PaneGdiTest, LegendEntrySwatchLabelAndCount) {
     EXPECT_GT(canvas.count(text, textX, y + h, textX + 200, y + 2 * h), 0);
 }
 
+// ---- fonts ----
+
+// Made for 144 DPI the text's characters are 17 pixels high and the
+// legend's cell 24, both of an outline font that draws at any size (Wine
+// only stretches the System font's bitmaps in height).
+TEST_F(PaneGdiTest, FontsForTheDisplaysDpi) {
+    HFONT textAt96 = textFont, legendAt96 = legendFont;
+    screenDpi = 144;
+    createFonts();
+    LOGFONTA text = {};
+    GetObjectA(textFont, sizeof text, &text);
+    EXPECT_EQ(text.lfHeight, -17);
+    SelectObject(canvas.dc(), legendFont);
+    TEXTMETRICA legend = {};
+    GetTextMetricsA(canvas.dc(), &legend);
+    EXPECT_EQ(legend.tmHeight, 24);
+    EXPECT_TRUE(legend.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR)) << int(legend.tmPitchAndFamily);
+    screenDpi = 96;
+    textFont = textAt96;
+    legendFont = legendAt96;
+}
+
 // ---- chart pane ----
 
 TEST_F(PaneGdiTest, ChartForAFolderRow) {
