@@ -65,7 +65,7 @@ add_custom_command(
   COMMENT "Drawing the icon, cursor and row images")
 add_custom_target(quorvel_art DEPENDS ${RES_OUT}/app.ico ${RES_OUT}/hand.cur ${RES_OUT}/rows.bmp)
 set_source_files_properties(src/res/quorvel.rc PROPERTIES
-  OBJECT_DEPENDS "${RES_OUT}/app.ico;${RES_OUT}/hand.cur;${RES_OUT}/rows.bmp")
+  OBJECT_DEPENDS "${RES_OUT}/app.ico;${RES_OUT}/hand.cur;${RES_OUT}/rows.bmp;${CMAKE_SOURCE_DIR}/src/res/quorvel.manifest")
 
 # Quorvel.exe starts in its own entry (src/app/main.cpp) and is linked with
 # no C runtime start-up or static library at all: Windows' import libraries,
@@ -87,7 +87,8 @@ function(add_quorvel_exe name)
 endfunction()
 
 # The same resources for the test programs, so that what they load by id
-# (the hand cursor, the row images) is what Quorvel.exe carries.
+# (the hand cursor, the row images) is what Quorvel.exe carries, and they
+# run by the same manifest: the list-view of Common Controls 6.
 add_library(quorvel_resources OBJECT src/res/quorvel.rc)
 add_dependencies(quorvel_resources quorvel_art)
 target_include_directories(quorvel_resources PRIVATE ${RES_OUT} src/res)

@@ -82,7 +82,7 @@ void invalidatePane() {
 void invalidateReadingLines() {
     RECT client;
     GetClientRect(mainWindow, &client);
-    ProgressLayout layout = layoutProgress(client.right, client.bottom, readingLineHeight);
+    ProgressLayout layout = layoutProgress(client.right, client.bottom, readingLineHeight, screenDpi);
     RECT lines{0, layout.lineY[1], client.right, layout.lineY[progressLineCount - 1] + readingLineHeight};
     InvalidateRect(mainWindow, &lines, FALSE);
 }

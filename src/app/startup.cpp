@@ -6,6 +6,7 @@
 #include "res/resource_ids.h"
 #include "tree/drives.h"
 #include "tree/folder_node.h"
+#include "ui/dpi_scale.h"
 #include "ui/globals.h"
 #include "win32/win32_file_system.h"
 
@@ -18,8 +19,9 @@ const char windowTitle[] = "Quorvel 1.0";
 const UINT mainClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;  // 11
 const DWORD folderListStyle = WS_CHILD | WS_VISIBLE | LVS_LIST | LVS_SINGLESEL |
                               LVS_SORTASCENDING | LVS_ALIGNLEFT;  // 0x50000817
-const int rowImageWidth = 16;
-const int rowImageGrowth = 1;
+// The row images' side at 96 DPI: the strip holds three such squares.
+const int rowImageSide = 16;
+const int rowImageCount = 3;
 
 }  // namespace
 
@@ -57,11 +59,46 @@ bool createFolderList() {
     return folderList != nullptr;
 }
 
+void readScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (dpi > 0) screenDpi = dpi;
+}
+
+namespace {
+
+// The strip of row images with each pixel repeated to `side` pixels a side
+// (24 at 144 DPI, 32 at 192; as drawn at 96): a copy of whole pixels, so
+// the pixel art stays sharp, where LoadImage's own stretch blurs it.
+HBITMAP rowImageStrip(int side) {
+    HBITMAP art = static_cast<HBITMAP>(
+        LoadImageA(appInstance, MAKEINTRESOURCEA(ROW_IMAGES_BITMAP), IMAGE_BITMAP, 0, 0, 0));
+    if (!art) return nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    HBITMAP strip = CreateCompatibleBitmap(screen, rowImageCount * side, side);
+    SelectObject(from, art);
+    SelectObject(to, strip);
+    SetStretchBltMode(to, COLORONCOLOR);
+    StretchBlt(to, 0, 0, rowImageCount * side, side, from, 0, 0, rowImageCount * rowImageSide,
+               rowImageSide, SRCCOPY);
+    DeleteDC(from);
+    DeleteDC(to);
+    ReleaseDC(nullptr, screen);
+    return strip;
+}
+
+}  // namespace
+
 bool attachRowImages() {
-    HIMAGELIST rowImages =
-        ImageList_LoadImageA(appInstance, MAKEINTRESOURCEA(ROW_IMAGES_BITMAP), rowImageWidth,
-                             rowImageGrowth, CLR_DEFAULT, IMAGE_BITMAP, 0);
-    if (!rowImages) return false;
+    int side = scaledPixels(rowImageSide, screenDpi);
+    HBITMAP strip = rowImageStrip(side);
+    if (!strip) return false;
+    HIMAGELIST rowImages = ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, rowImageCount, 0);
+    // White, the strip's top-left pixel, shows the list through.
+    if (!rowImages || ImageList_AddMasked(rowImages, strip, RGB(255, 255, 255)) < 0) return false;
     // The list owns the image list from here on.
     SendMessageA(folderList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowImages));
     return true;
@@ -89,7 +126,9 @@ void internalErrorExit() {
 int runQuorvel(HINSTANCE instance) {
     InitCommonControls();
     appInstance = instance;
+    readScreenDpi();
     createPalette();
+    createFonts();
     if (!registerMainWindowClass()) internalErrorExit();
     if (!createMainWindow(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)))
         internalErrorExit();

@@ -10,6 +10,8 @@ int runQuorvel(HINSTANCE instance);
 // Steps of the start-up, each usable on its own by test programs (which have
 // no row-image bitmap). Those that can fail answer false where the start-up
 // would stop.
+// The display's DPI into screenDpi, before anything is sized by it.
+void readScreenDpi();
 void createPalette();
 bool registerMainWindowClass();
 bool createMainWindow(int screenWidth, int screenHeight);

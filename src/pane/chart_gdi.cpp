@@ -48,9 +48,10 @@ void paintChartPane(HDC dc, RECT& update, HWND window) {
     SizeBreakdown breakdown = computeSizeBreakdown(selected);
     // The pie box depends on the client height alone, so a narrow window
     // cuts the legend off rather than shrinking the pie. One line height,
-    // from the DC the text is drawn in, spaces the entries and their lines.
+    // of the legend's font, spaces the entries and their lines.
+    SelectObject(dc, legendFont);
     int lineHeight = lineHeightOf(dc);
-    ChartLayout layout = computeChartLayout(client.bottom, lineHeight);
+    ChartLayout layout = computeChartLayout(client.bottom, lineHeight, screenDpi);
     drawPieChart(dc, layout.pieLeft, layout.pieTop, layout.chartSide, layout.chartSide,
                  breakdown.currentFraction, breakdown.filesFraction);
     drawLegendEntry(dc, layout.entries[0], paletteGreen, "The current folder",

@@ -2,6 +2,7 @@
 
 #include "tree/folder_node.h"
 #include "ui/client_split.h"
+#include "ui/dpi_scale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -124,7 +125,7 @@ PieGeometry computePieGeometry(int32_t left, int32_t top, int32_t width, int32_t
     return pie;
 }
 
-LegendEntryLayout computeLegendEntry(int32_t x, int32_t y, int32_t lineHeight) {
+LegendEntryLayout computeLegendEntry(int32_t x, int32_t y, int32_t lineHeight, int32_t dpi) {
     LegendEntryLayout entry;
     entry.y = y;
     // The swatch is two line heights wide and one high, beside the label.
@@ -132,24 +133,25 @@ LegendEntryLayout computeLegendEntry(int32_t x, int32_t y, int32_t lineHeight) {
     entry.swatchTop = y;
     entry.swatchRight = x + 2 * lineHeight;
     entry.swatchBottom = y + lineHeight;
-    entry.textX = x + 2 * lineHeight + 4;
+    entry.textX = x + 2 * lineHeight + scaledPixels(swatchTextGap, dpi);
     entry.countY = y + lineHeight;
     return entry;
 }
 
-ChartLayout computeChartLayout(int32_t clientHeight, int32_t lineHeight) {
+ChartLayout computeChartLayout(int32_t clientHeight, int32_t lineHeight, int32_t dpi) {
     ChartLayout layout;
     // The same division that sizes the list, so the two meet exactly.
     layout.paneTop = folderListHeight(clientHeight);
     // The pie's square box fills the pane's height but for a margin above
     // and below; the legend starts a gap right of it, level with its top.
-    layout.chartSide = clientHeight - layout.paneTop - 2 * pieMargin;
-    layout.pieLeft = pieMargin;
-    layout.pieTop = layout.paneTop + pieMargin;
-    layout.legendX = layout.pieLeft + layout.chartSide + legendGap;
+    int32_t margin = scaledPixels(pieMargin, dpi);
+    layout.chartSide = clientHeight - layout.paneTop - 2 * margin;
+    layout.pieLeft = margin;
+    layout.pieTop = layout.paneTop + margin;
+    layout.legendX = layout.pieLeft + layout.chartSide + scaledPixels(legendGap, dpi);
     // Entries are three lines apart: label, count, one empty line.
     for (int i = 0; i < 3; ++i)
         layout.entries[i] = computeLegendEntry(layout.legendX, layout.pieTop + 3 * i * lineHeight,
-                                               lineHeight);
+                                               lineHeight, dpi);
     return layout;
 }

@@ -69,10 +69,12 @@ struct LegendEntryLayout {
     int32_t countY;               // the count line, one text line below the label
 };
 
-// Pixels between the pie's box and the pane's left, top and bottom edges.
+// Pixels at 96 DPI (scaled for the display's, ui/dpi_scale.h) between the
+// pie's box and the pane's left, top and bottom edges; between the box and
+// the legend's swatches; between a swatch and its texts.
 constexpr int32_t pieMargin = 10;
-// Pixels between the pie's box and the legend's swatches.
 constexpr int32_t legendGap = 30;
+constexpr int32_t swatchTextGap = 4;
 
 struct ChartLayout {
     int32_t paneTop;    // where the list's third ends
@@ -82,9 +84,11 @@ struct ChartLayout {
     LegendEntryLayout entries[3];  // top to bottom: green, blue, white
 };
 
-// One legend entry at (x, y) for a text line `lineHeight` high.
-LegendEntryLayout computeLegendEntry(int32_t x, int32_t y, int32_t lineHeight);
+// One legend entry at (x, y) for a text line `lineHeight` high, on a
+// display of `dpi`.
+LegendEntryLayout computeLegendEntry(int32_t x, int32_t y, int32_t lineHeight, int32_t dpi);
 
-// The pane for a client area `clientHeight` high; the pie box depends on the
-// height alone, so a narrow window cuts the legend off at its right edge.
-ChartLayout computeChartLayout(int32_t clientHeight, int32_t lineHeight);
+// The pane for a client area `clientHeight` high on a display of `dpi`; the
+// pie box depends on the height alone, so a narrow window cuts the legend
+// off at its right edge.
+ChartLayout computeChartLayout(int32_t clientHeight, int32_t lineHeight, int32_t dpi);

@@ -31,7 +31,7 @@ void paintInfoPanel(HDC dc, HWND window, const RECT& update) {
     // Only the ground keeps to the update rectangle; the lines and the hot
     // spots are laid out over the whole client area.
     FillRect(dc, &update, panelGroundBrush());
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SelectObject(dc, textFont);
     SelectObject(dc, linkPen);
 
     RECT client;
@@ -44,7 +44,7 @@ void paintInfoPanel(HDC dc, HWND window, const RECT& update) {
         GetTextExtentPoint32A(dc, infoLines[i].text, lstrlenA(infoLines[i].text), &extent);
         widths[i] = extent.cx;
     }
-    InfoPanelLayout layout = layoutInfoPanel(client.right, client.bottom, lineHeight, widths);
+    InfoPanelLayout layout = layoutInfoPanel(client.right, client.bottom, lineHeight, widths, screenDpi);
     rebuildLinkHotSpots(layout);
 
     for (int i = 0; i < infoLineCount; ++i) {

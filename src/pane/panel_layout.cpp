@@ -1,6 +1,7 @@
 #include "pane/panel_layout.h"
 
 #include "ui/client_split.h"
+#include "ui/dpi_scale.h"
 
 const InfoLine infoLines[infoLineCount] = {
     {"Quorvel v1.0", 0},
@@ -14,22 +15,23 @@ LinkHotSpot linkHotSpots[linkHotSpotCapacity];
 int32_t linkHotSpotCount = 0;
 
 InfoPanelLayout layoutInfoPanel(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
-                                const int32_t (&textWidths)[infoLineCount]) {
+                                const int32_t (&textWidths)[infoLineCount], int32_t dpi) {
     InfoPanelLayout layout;
     layout.paneTop = folderListHeight(clientHeight);
-    // Placed as if the block were 5h + 70 high, which sets it 29 pixels above
-    // the centre; a short pane starts it at the pane's top edge.
+    // Placed as if the block were 5h + 70 high (at 96 DPI), which sets it 29
+    // pixels above the centre; a short pane starts it at the pane's top edge.
     layout.y0 = layout.paneTop +
-                (clientHeight - layout.paneTop - 5 * lineHeight - 70) / 2;
+                (clientHeight - layout.paneTop - 5 * lineHeight - scaledPixels(70, dpi)) / 2;
     if (layout.y0 < layout.paneTop) layout.y0 = layout.paneTop;
 
+    int32_t pitch = lineHeight + scaledPixels(3, dpi);
     for (int i = 0; i < infoLineCount; ++i) {
         InfoLinePlace& line = layout.lines[i];
         line.width = textWidths[i];
         // Integer division drops the fraction toward zero, also when the
         // line is wider than the window.
         line.x = (clientWidth - line.width) / 2;
-        line.y = layout.y0 + i * (lineHeight + 3);
+        line.y = layout.y0 + i * pitch;
         line.underlineY = line.y + lineHeight;
         line.area = PixelRect{line.x, line.y, line.x + line.width, line.y + lineHeight + 1};
     }

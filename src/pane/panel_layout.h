@@ -40,9 +40,10 @@ struct InfoPanelLayout {
 };
 
 // Places the lines, given their measured widths, in a client area of
-// `clientWidth` x `clientHeight` with text lines `lineHeight` high.
+// `clientWidth` x `clientHeight` with text lines `lineHeight` high, on a
+// display of `dpi`.
 InfoPanelLayout layoutInfoPanel(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
-                                const int32_t (&textWidths)[infoLineCount]);
+                                const int32_t (&textWidths)[infoLineCount], int32_t dpi);
 
 // Empties linkHotSpots and adds one entry per link line of `layout`, in line order.
 void rebuildLinkHotSpots(const InfoPanelLayout& layout);

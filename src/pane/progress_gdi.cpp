@@ -6,6 +6,7 @@
 #include "pane/panel_layout.h"
 #include "pane/progress_layout.h"
 #include "ui/client_split.h"
+#include "ui/globals.h"
 #include "ui/wide_text.h"
 
 #include <cstdlib>
@@ -59,11 +60,11 @@ void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress&
     // The panel's links are not on screen while the counts are.
     linkHotSpotCount = 0;
     FillRect(dc, &update, panelGroundBrush());
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SelectObject(dc, textFont);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
     readingLineHeight = lineHeightOf(dc);
-    ProgressLayout layout = layoutProgress(client.right, client.bottom, readingLineHeight);
+    ProgressLayout layout = layoutProgress(client.right, client.bottom, readingLineHeight, screenDpi);
 
     // Lines outside the update are skipped: most paints are of the counts alone.
     auto touched = [&](int i) {

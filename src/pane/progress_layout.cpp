@@ -4,16 +4,19 @@
 #include "tree/drive_prompt.h"
 #include "tree/folder_node.h"
 #include "ui/client_split.h"
+#include "ui/dpi_scale.h"
 
 #include <cstring>
 
-ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight) {
+ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
+                              int32_t dpi) {
     ProgressLayout layout;
     layout.paneTop = folderListHeight(clientHeight);
-    layout.x = pieMargin;
+    int32_t margin = scaledPixels(pieMargin, dpi);
+    layout.x = margin;
     for (int i = 0; i < progressLineCount; ++i)
-        layout.lineY[i] = layout.paneTop + pieMargin + i * lineHeight;
-    layout.textWidth = clientWidth - 2 * pieMargin;
+        layout.lineY[i] = layout.paneTop + margin + i * lineHeight;
+    layout.textWidth = clientWidth - 2 * margin;
     if (layout.textWidth < 0) layout.textWidth = 0;
     return layout;
 }

@@ -20,9 +20,11 @@ struct ProgressLayout {
 };
 
 // Where the lines go in a client area `clientWidth` x `clientHeight` with
-// text lines `lineHeight` high: from the pie box's corner down, one line
-// apart, as wide as the pane leaves inside the same margin on the right.
-ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight);
+// text lines `lineHeight` high, on a display of `dpi`: from the pie box's
+// corner down, one line apart, as wide as the pane leaves inside the same
+// margin on the right.
+ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
+                              int32_t dpi);
 
 // The first line: how the drive is read. A walk of a drive whose file
 // table only an administrator may read says why it is slow.

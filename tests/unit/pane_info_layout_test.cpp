@@ -7,9 +7,9 @@
 namespace {
 
 InfoPanelLayout layoutWithWidth(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
-                                int32_t width) {
+                                int32_t width, int32_t dpi = 96) {
     const int32_t widths[infoLineCount] = {width, width, width, width, width};
-    return layoutInfoPanel(clientWidth, clientHeight, lineHeight, widths);
+    return layoutInfoPanel(clientWidth, clientHeight, lineHeight, widths, dpi);
 }
 
 void expectArea(const PixelRect& area, int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -46,9 +46,26 @@ TEST(InfoPanelLayout, EightHundredBySixHundred) {
     expectArea(layout.lines[4].area, 325, 396, 475, 410);
 }
 
+// The 70 of the placing and the 3 between lines scaled: 105 and 5 at 144
+// DPI, 140 and 6 at 192.
+TEST(InfoPanelLayout, SpacedForTheDisplaysDpi) {
+    struct DpiCase {
+        int32_t clientHeight, lineHeight, dpi;
+        int32_t y0, pitch;
+    };
+    const DpiCase cases[] = {{600, 13, 96, 332, 16}, {900, 20, 144, 497, 25}, {1200, 26, 192, 665, 32}};
+    for (const DpiCase& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        InfoPanelLayout layout = layoutWithWidth(800, c.clientHeight, c.lineHeight, 150, c.dpi);
+        EXPECT_EQ(layout.y0, c.y0);
+        EXPECT_EQ(layout.lines[4].y, c.y0 + 4 * c.pitch);
+        EXPECT_EQ(layout.lines[4].area.bottom, c.y0 + 4 * c.pitch + c.lineHeight + 1);
+    }
+}
+
 TEST(InfoPanelLayout, EachLineCentredOnItsOwnWidth) {
     const int32_t widths[infoLineCount] = {80, 0, 251, 150, 151};
-    InfoPanelLayout layout = layoutInfoPanel(800, 600, 13, widths);
+    InfoPanelLayout layout = layoutInfoPanel(800, 600, 13, widths, 96);
     const int32_t xs[infoLineCount] = {360, 400, 274, 325, 324};
     for (int i = 0; i < infoLineCount; ++i) EXPECT_EQ(layout.lines[i].x, xs[i]) << "line " << i;
 }

@@ -13,13 +13,18 @@
 namespace {
 
 TEST(ProgressLayout, LinesDownFromThePieBoxCorner) {
-    ProgressLayout layout = layoutProgress(800, 601, 13);
+    ProgressLayout layout = layoutProgress(800, 601, 13, 96);
     EXPECT_EQ(layout.paneTop, 200);
     EXPECT_EQ(layout.x, 10);
     const int32_t lineY[progressLineCount] = {210, 223, 236, 249, 262};
     for (int i = 0; i < progressLineCount; ++i) EXPECT_EQ(layout.lineY[i], lineY[i]) << i;
     EXPECT_EQ(layout.textWidth, 780);
-    EXPECT_EQ(layoutProgress(15, 600, 13).textWidth, 0);
+    EXPECT_EQ(layoutProgress(15, 600, 13, 96).textWidth, 0);
+    // The margin is 15 at 144 DPI.
+    layout = layoutProgress(800, 601, 20, 144);
+    EXPECT_EQ(layout.x, 15);
+    EXPECT_EQ(layout.lineY[4], 295);
+    EXPECT_EQ(layout.textWidth, 770);
 }
 
 // The heading by how the drive is read: only a walk for want of an

@@ -90,7 +90,7 @@ InfoPanelLayout expectedPanelLayout() {
         widths[i] = extent.cx;
     }
     DeleteDC(dc);
-    return layoutInfoPanel(clientWidth, clientHeight, metrics.tmHeight, widths);
+    return layoutInfoPanel(clientWidth, clientHeight, metrics.tmHeight, widths, 96);
 }
 
 void expectSameArea(const PixelRect& actual, const PixelRect& expected) {
@@ -110,6 +110,7 @@ protected:
         paletteWhite = CreateSolidBrush(white);
         paletteBlue = CreateSolidBrush(blue);
         outlinePen = CreatePen(PS_SOLID, 0, black);
+        createFonts();
 
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcA;
@@ -227,7 +228,7 @@ TEST_F(PaneGdiTest, LegendEntrySwatchLabelAndCount) {
     const int x = 20, y = 30;
     const COLORREF text = GetSysColor(COLOR_BTNTEXT);
 
-    drawLegendEntry(canvas.dc(), computeLegendEntry(x, y, h), paletteBlue, "The rest of folders", 600);
+    drawLegendEntry(canvas.dc(), computeLegendEntry(x, y, h, 96), paletteBlue, "The rest of folders", 600);
     EXPECT_PIXEL(canvas, x + h, y + h / 2, blue);
     EXPECT_PIXEL(canvas, x, y, black);                      // outline, top-left
     EXPECT_PIXEL(canvas, x + 2 * h - 1, y + h - 1, black);  // outline, bottom-right
@@ -237,6 +238,28 @@ TEST_F(PaneGdiTest, LegendEntrySwatchLabelAndCount) {
     EXPECT_EQ(canvas.count(text, x + 2 * h, y, textX, y + 2 * h), 0);
     EXPECT_GT(canvas.count(text, textX, y, textX + 200, y + h), 0);
     EXPECT_GT(canvas.count(text, textX, y + h, textX + 200, y + 2 * h), 0);
+}
+
+// ---- fonts ----
+
+// Made for 144 DPI the text's characters are 17 pixels high and the
+// legend's cell 24, both of an outline font that draws at any size (Wine
+// only stretches the System font's bitmaps in height).
+TEST_F(PaneGdiTest, FontsForTheDisplaysDpi) {
+    HFONT textAt96 = textFont, legendAt96 = legendFont;
+    screenDpi = 144;
+    createFonts();
+    LOGFONTA text = {};
+    GetObjectA(textFont, sizeof text, &text);
+    EXPECT_EQ(text.lfHeight, -17);
+    SelectObject(canvas.dc(), legendFont);
+    TEXTMETRICA legend = {};
+    GetTextMetricsA(canvas.dc(), &legend);
+    EXPECT_EQ(legend.tmHeight, 24);
+    EXPECT_TRUE(legend.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR)) << int(legend.tmPitchAndFamily);
+    screenDpi = 96;
+    textFont = textAt96;
+    legendFont = legendAt96;
 }
 
 // ---- chart pane ----
@@ -259,7 +282,7 @@ TEST_F(PaneGdiTest, ChartForAFolderRow) {
 
     // Legend at x 420: green, blue, white, three lines apart.
     const int h = lineHeightIn(canvas.dc());
-    ChartLayout layout = computeChartLayout(clientHeight, h);
+    ChartLayout layout = computeChartLayout(clientHeight, h, 96);
     ASSERT_EQ(layout.legendX, 420);
     const COLORREF swatches[3] = {green, blue, white};
     for (int i = 0; i < 3; ++i)
@@ -285,9 +308,11 @@ const LegendCase legendCases[] = {
 
 TEST_F(PaneGdiTest, LegendTextsBesideTheirSwatches) {
     const char* labels[3] = {"The current folder", "The rest of folders", "Files"};
-    // A font other than the window's own: entries and lines both go by the
-    // paint's DC, measured once.
-    SelectObject(canvas.dc(), GetStockObject(DEFAULT_GUI_FONT));
+    // A legend font other than the window's own: entries and lines both go
+    // by it, measured once.
+    HFONT legendFontShown = legendFont;
+    legendFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SelectObject(canvas.dc(), legendFont);
     const int h = lineHeightIn(canvas.dc());
     HDC windowDc = GetDC(mainWindow);
     ASSERT_NE(h, lineHeightIn(windowDc));
@@ -324,6 +349,7 @@ TEST_F(PaneGdiTest, LegendTextsBesideTheirSwatches) {
         EXPECT_EQ(canvas.differences(expected, areaLeft, paneTop, clientWidth, clientHeight, first), 0)
             << "first at (" << first.x << ", " << first.y << ")";
     }
+    legendFont = legendFontShown;
 }
 
 TEST_F(PaneGdiTest, ChartForADotDotRowHasNoGreen) {

@@ -131,6 +131,22 @@ TEST_F(StartupTest, FolderListIsASortedSingleSelectionListChild) {
     EXPECT_EQ(0, GetDlgCtrlID(folderList));
 }
 
+// The test programs carry Quorvel's manifest: the list's window procedure
+// then lies in Common Controls 6, from the side-by-side store. (Wine's
+// answers CCM_GETVERSION and DllGetVersion as version 5 does.)
+TEST_F(StartupTest, FolderListIsCommonControls6s) {
+    HMODULE owner = nullptr;
+    auto procedure = reinterpret_cast<LPCSTR>(GetWindowLongPtrW(folderList, GWLP_WNDPROC));
+    ASSERT_TRUE(GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                   GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, procedure, &owner));
+    char path[MAX_PATH] = {};
+    std::string file(path, GetModuleFileNameA(owner, path, MAX_PATH));
+    CharLowerA(&file[0]);
+    EXPECT_NE(file.find("\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::string::npos)
+        << file;
+    EXPECT_EQ(file.substr(file.size() - 13), "\\comctl32.dll") << file;
+}
+
 TEST_F(StartupTest, SizeFitsTheListToTheUpperThird) {
     sendSize(640, 500);
     RECT rect = listRectInParent();
