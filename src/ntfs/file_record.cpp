@@ -105,7 +105,7 @@ bool readFileName(const Attribute& attribute, FileName& name) {
     return name.length > 0 && 0x42 + 2u * name.length <= attribute.valueLength && name.nameSpace <= nameSpaceWin32AndDos;
 }
 
-uint32_t standardFileAttributes(const Attribute& attribute) {
-    if (!attribute.resident || attribute.valueLength < 0x24) return 0;
-    return le32(attribute.value + 0x20);
+uint32_t reparseTagOf(const Attribute& attribute) {
+    if (!attribute.resident || attribute.valueLength < 4) return 0;
+    return le32(attribute.value);
 }

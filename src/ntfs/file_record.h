@@ -85,8 +85,6 @@ struct FileName {
 // A resident $FILE_NAME value; false where it does not hold its name.
 bool readFileName(const Attribute& attribute, FileName& name);
 
-// The file attributes of a resident $STANDARD_INFORMATION value (0 where
-// it is too short to hold them).
-uint32_t standardFileAttributes(const Attribute& attribute);
-
-const uint32_t fileAttributeReparsePoint = 0x400;
+// The tag of a resident $REPARSE_POINT value (0 where it is not resident
+// or too short to hold one).
+uint32_t reparseTagOf(const Attribute& attribute);

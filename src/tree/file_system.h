@@ -22,6 +22,17 @@ struct FolderIdentity {
     uint64_t index;
 };
 
+// A folder with a reparse point is a directory link only where the point's
+// tag is a name surrogate (bit 29: junctions, symbolic links): the tag of a
+// cloud file's placeholder, of deduplicated or system-compressed data or of
+// another filter leaves it an ordinary folder, whose contents are its own.
+// A tag that is not known (0) is taken as a link, so that the loop guard
+// applies to it.
+inline bool reparseTagIsLink(uint32_t tag) {
+    const uint32_t nameSurrogate = 0x20000000;
+    return tag == 0 || (tag & nameSurrogate) != 0;
+}
+
 inline bool sameFolder(const FolderIdentity& a, const FolderIdentity& b) {
     return a.volume == b.volume && a.index == b.index;
 }

@@ -248,11 +248,8 @@ struct Reader {
 
     bool take(const Attribute& attribute, Facts& facts) {
         switch (attribute.type) {
-        case attributeStandardInformation:
-            facts.isLink |= (standardFileAttributes(attribute) & fileAttributeReparsePoint) != 0;
-            return true;
         case attributeReparsePoint:
-            facts.isLink = true;
+            facts.isLink = reparseTagIsLink(reparseTagOf(attribute));
             return true;
         case attributeData:
             // Named streams are not the file's size, nor are later extents.

@@ -125,7 +125,10 @@ void NtWalk::describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry) {
     entry.name = name;
     entry.size = static_cast<uint64_t>(read.EndOfFile.QuadPart);
     entry.isFolder = (read.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.isLink = entry.isFolder && (read.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // A reparse point's listing record carries its tag where the extended
+    // attributes' size would be.
+    entry.isLink = entry.isFolder && (read.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                   reparseTagIsLink(read.EaSize);
     entry.fileIndex = static_cast<uint64_t>(read.FileId.QuadPart);
     entry.key = &read.FileId;
     entry.keySize = fileIdBytes + read.FileNameLength;

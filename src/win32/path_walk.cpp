@@ -81,7 +81,9 @@ void PathWalk::describe(FolderEntry& entry) const {
     entry.name = place->name;
     entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
     entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // The find data carries a reparse point's tag in its first reserved field.
+    entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                   reparseTagIsLink(found.dwReserved0);
     const char* key = entry.isFolder ? enterName(found) : "";
     entry.key = key;
     entry.keySize = static_cast<uint32_t>(std::strlen(key));

@@ -68,7 +68,7 @@ struct ReadDrive {
 
 class FileTable : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { volumes = new MountedNtfsVolumes({"parts", "grown"}); }
+    static void SetUpTestSuite() { volumes = new MountedNtfsVolumes({"parts", "grown", "surrogates"}); }
     static void TearDownTestSuite() {
         delete volumes;
         volumes = nullptr;
@@ -150,6 +150,24 @@ TEST_F(FileTable, EachVolumeReadsAsTheWalkAndTheCountOnLinux) {
         EXPECT_EQ(firstTreeDifference(table.drive, walk.drive, true), "") << name;
         EXPECT_EQ(totalsBelow(table.drive), totalsOf(v.manifest)) << name;
     }
+}
+
+// Only name surrogates are links: the folder whose reparse point is a cloud
+// file's placeholder is read from the table with its contents (no count on
+// Linux or Wine sees them: the expectation is what was written), while the
+// junction and the symbolic link to "plain" are read as links, by the walk.
+TEST_F(FileTable, OnlyNameSurrogatesAreLinks) {
+    const NtfsVolume* found = volume("surrogates");
+    ASSERT_NE(found, nullptr);
+    PosixFileSystem fs('P', found->mount.c_str(), 3, found->image.c_str());
+    ReadDrive read;
+    ASSERT_TRUE(openDrive(fs, read.prompt, read.drive));
+    EXPECT_TRUE(read.prompt.fromTable);
+    std::map<std::string, std::pair<uint64_t, uint64_t>> written = {
+        {".", {0, 1024 + 3 * 500}},   {"placeholder", {1000, 24}}, {"placeholder/inner", {24, 0}},
+        {"plain", {500, 0}},          {"junction", {500, 0}},      {"symbolic", {500, 0}},
+    };
+    EXPECT_EQ(totalsBelow(read.drive), written);
 }
 
 // A stop while the table is read leaves the drive with its tree; the next
