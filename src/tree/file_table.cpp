@@ -99,6 +99,7 @@ struct Reader {
     uint8_t* single;
     uint32_t chunkRoom;
     uint32_t listRoom;
+    uint32_t singleRoom;
     const uint8_t* singleRecord = nullptr;  // the record read on its own last
     uint32_t singleNumber = 0;
     RecordHeader singleHeader{};
@@ -119,6 +120,7 @@ struct Reader {
         chunk = raw.buffer;
         list = chunk + chunkRoom;
         single = list + listRoom;
+        singleRoom = raw.bufferSize - chunkRoom - listRoom;
     }
 
     ~Reader() {
@@ -448,16 +450,27 @@ struct Reader {
         return count;
     }
 
+    // Whether a chunk, and the room for a record read on its own, hold at
+    // least one record and one sector: a chunk of no records would never
+    // move on.
+    bool roomsHold() const {
+        uint32_t unit = recordSize() > 1u << geometry.sectorShift ? recordSize() : 1u << geometry.sectorShift;
+        return chunkRoom >= unit && singleRoom >= unit;
+    }
+
     TableReading read() {
-        if (!volume.read(0, chunk, 4096) || !readBootSector(chunk, geometry)) return TableReading::notNtfs;
+        if (chunkRoom < 4096 || !volume.read(0, chunk, 4096) || !readBootSector(chunk, geometry))
+            return TableReading::notNtfs;
+        if (!roomsHold()) return TableReading::inexact;
         if (!readOwnRecord()) return TableReading::inexact;
         // The table's last record must be there before a slot is made for
         // each: a boot sector cannot make the reading take more than the
         // volume holds.
         uint32_t within;
         uint32_t last = sectorOf(records - 1, within);
+        if (!readThrough(table, last, sectorsFor(within + recordSize()), single)) return TableReading::inexact;
         slots = static_cast<uintptr_t*>(std::calloc(records, sizeof(uintptr_t)));
-        if (!slots || !readThrough(table, last, sectorsFor(within + recordSize()), single)) return TableReading::inexact;
+        if (!slots) return TableReading::inexact;
         progress.fromFileTable = true;
         if (!prompt.keepReading(progress)) return TableReading::stopped;
         for (int waiting = 0; waiting < 2; ++waiting) {

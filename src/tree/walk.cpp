@@ -75,7 +75,6 @@ struct Walk {
     FolderWalk& fs;
     DrivePrompt& prompt;
     NodeArena* arena;
-    FolderIdentity rootId{};
     Level* levels = nullptr;
     int depth = 0;  // levels in use
     int capacity = 0;
@@ -182,7 +181,9 @@ struct Walk {
     // Opens `child` of the innermost folder and makes it the innermost.
     Entry enter(FolderNode* child, const KeyHeader& header, const char* key) {
         Level& level = levels[depth - 1];
-        FolderIdentity id{rootId.volume, header.fileIndex};
+        // A listed folder lies on its parent's volume; a link's target says
+        // where it lies.
+        FolderIdentity id{level.id.volume, header.fileIndex};
         OpenFolder* folder = fs.openChild(level.folder, key, header.keySize, header.isLink ? &id : nullptr);
         if (!folder) return Entry::notEntered;
         bool loops = header.isLink && isOnPath(id);
@@ -232,7 +233,6 @@ Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* r
     FolderIdentity rootId;
     OpenFolder* root = walk.fs.openRoot(rootPath, rootId);
     if (!root) return Ending::incomplete;
-    walk.rootId = rootId;
     if (!walk.push(root, standIn, rootId)) {
         walk.fs.closeFolder(root);
         return Ending::incomplete;
@@ -265,7 +265,6 @@ Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* r
 Ending walkDrive(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
                  const FolderIdentity& rootId, FolderNode* standIn, FolderNode* drive) {
     Walk walk(fs, prompt, arena);
-    walk.rootId = rootId;
     if (!walk.push(root, standIn, rootId)) {
         fs.closeFolder(root);
         return Ending::incomplete;

@@ -92,11 +92,12 @@ bool ntWalkAvailable() {
     return nt.openFile && nt.queryDirectory && nt.close && nt.queryInformation;
 }
 
-// The volume is the root's: a link is taken to lead within the drive it is
-// read from.
-bool NtWalk::identify(HANDLE folder, FolderIdentity& id) const {
-    id.volume = rootVolume;
-    return ntFolderIndex(folder, id.index);
+bool ntFolderIdentity(void* folder, FolderIdentity& id) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(folder, &information)) return false;
+    id.volume = information.dwVolumeSerialNumber;
+    id.index = uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow;
+    return true;
 }
 
 // The next record of the listing, reading a buffer's worth when the last
@@ -143,11 +144,10 @@ OpenFolder* NtWalk::openRoot(const char* rootPath, FolderIdentity& id) {
         name = buffer + listingBytes;
     }
     if (!SetCurrentDirectoryA(rootPath)) return nullptr;
-    if (!GetVolumeInformationA(rootPath, nullptr, 0, &rootVolume, nullptr, nullptr, nullptr, 0)) rootVolume = 0;
     HANDLE root = CreateFileA(rootPath, listAndTraverse, shareAll, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (root == INVALID_HANDLE_VALUE) return nullptr;
-    if (!identify(root, id)) {
+    if (!ntFolderIdentity(root, id)) {
         nt.close(root);
         return nullptr;
     }
@@ -174,7 +174,7 @@ OpenFolder* NtWalk::openChild(OpenFolder* parent, const void* key, uint32_t keyS
         opened = openRelative(handleOf(parent), fileId, fileIdBytes, fileOpenByFileId);
     }
     if (!opened) return nullptr;
-    if (linkTarget && !identify(opened, *linkTarget)) {
+    if (linkTarget && !ntFolderIdentity(opened, *linkTarget)) {
         nt.close(opened);
         return nullptr;
     }
