@@ -1,14 +1,15 @@
 // The file table read in three passes over records held nowhere but in the
 // read buffer:
-//   1. every record in order: a folder becomes a node at once; a file's
-//      size goes to each folder that names it, or, where a folder it names
-//      comes later in the table, the file waits;
-//   2. the waiting files, their records read again;
+//   1. every record in order: a folder becomes a node at once, its parent
+//      the folder it names where that one came before it; a file's size
+//      goes to each folder that names it. A file or folder that names a
+//      folder coming later in the table waits;
+//   2. the waiting files and folders, their records read again;
 //   3. each folder hung below the folder it names, and every folder checked
 //      to lead up to the root or to a stale reference, never round a loop.
-// Beyond the tree, the reading keeps one slot per record (what the record
-// is as a parent) and the extents of the table's own data: a few bytes per
-// record. Cluster and record numbers are 32-bit (NTFS counts no more
+// Beyond the tree, the reading keeps one place per record (its folder's
+// node, its sequence number, whether it waits: 8 bytes in the 32-bit build)
+// and the extents of the table's own data. Cluster and record numbers are 32-bit (NTFS counts no more
 // clusters), positions in the table are counted in sectors.
 #include "tree/file_table.h"
 
@@ -32,16 +33,12 @@ const uint32_t rootRecord = 5;
 const uint32_t firstUserRecord = 16;  // below it, the root aside: the volume's own files
 const uint32_t recordLimit = 1u << 28;
 const uint32_t longestName = 255;  // UTF-16 units
-// A slot: 0 for a record that cannot be anyone's folder, else the folder's
-// node, or this mark for a file whose names wait for the second pass.
-const uintptr_t waitingFile = 1;
-
-// While the table is read, a folder's subfoldersBytes holds where it stands:
-// bits 0-31 its parent's record number, then, once hung below it, its own;
-// bits 32-47 its parent's sequence number, until then; bits 48-63 its own.
-uint64_t placeOf(uint32_t recordNumber, uint16_t parentSequence, uint16_t sequence) {
-    return recordNumber | uint64_t{parentSequence} << 32 | uint64_t{sequence} << 48;
-}
+// What the reading keeps of one record.
+struct RecordPlace {
+    FolderNode* folder;  // a folder's node; null for any other record
+    uint16_t sequence;   // what a reference to the folder must carry
+    bool waits;          // names a folder that comes later in the table: read again
+};
 
 struct Extent {
     uint32_t vcn;
@@ -105,16 +102,17 @@ struct Reader {
     RecordHeader singleHeader{};
     Extents table{};  // of the table's own data
     uint32_t records = 0;  // that were ever written: the table's initialized part
-    uintptr_t* slots = nullptr;
+    RecordPlace* places = nullptr;
     FolderNode* root;
-    uint16_t rootSequence = 0;
     NodeArena* arena;
     DrivePrompt& prompt;
     ScanProgress& progress;
+    TableFolders& linkPaths;
     uint32_t folders = 0;  // nodes made, the root aside
 
-    Reader(RawVolume& raw, FolderNode* rootNode, NodeArena* nodes, DrivePrompt& user, ScanProgress& shown)
-        : volume(*raw.bytes), root(rootNode), arena(nodes), prompt(user), progress(shown) {
+    Reader(RawVolume& raw, FolderNode* rootNode, NodeArena* nodes, DrivePrompt& user, ScanProgress& shown,
+           TableFolders& links)
+        : volume(*raw.bytes), root(rootNode), arena(nodes), prompt(user), progress(shown), linkPaths(links) {
         chunkRoom = raw.bufferSize / 2;
         listRoom = raw.bufferSize / 8 * 3;
         chunk = raw.buffer;
@@ -125,7 +123,7 @@ struct Reader {
 
     ~Reader() {
         std::free(table.items);
-        std::free(slots);
+        std::free(places);
     }
 
     uint32_t recordSize() const { return 1u << geometry.recordShift; }
@@ -233,19 +231,14 @@ struct Reader {
         return false;
     }
 
-    uint16_t sequenceOfFolder(const FolderNode* folder) const {
-        return folder == root ? rootSequence : static_cast<uint16_t>(folder->subfoldersBytes >> 48);
-    }
-
     // The folder a parent reference leads to; null where it leads to no
     // folder in use with that sequence number (a stale reference), or to a
     // link, whose contents the walk reads.
     FolderNode* folderOf(uint64_t parent) const {
-        uintptr_t slot = slots[recordNumberOf(parent)];
-        FolderNode* folder = reinterpret_cast<FolderNode*>(slot);
-        if (slot <= waitingFile || sequenceOfFolder(folder) != sequenceOf(parent) || (folder->scanMarks & scanMarkLink))
+        const RecordPlace& place = places[recordNumberOf(parent)];
+        if (!place.folder || place.sequence != sequenceOf(parent) || (place.folder->scanMarks & scanMarkLink))
             return nullptr;
-        return folder;
+        return place.folder;
     }
 
     bool take(const Attribute& attribute, Facts& facts) {
@@ -324,9 +317,9 @@ struct Reader {
             folder->scanMarks |= scanMarkLink;
         else if (!(folder->firstChild = newDotDotNode(arena, folder)))
             return false;
-        folder->subfoldersBytes =
-            placeOf(static_cast<uint32_t>(recordNumberOf(facts.parents[0])), sequenceOf(facts.parents[0]), header.sequence);
-        slots[facts.number] = reinterpret_cast<uintptr_t>(folder);
+        places[facts.number] = RecordPlace{folder, header.sequence, !facts.resolved};
+        // Where the parent comes later, it is known at the second look.
+        if (facts.resolved) folder->parent = folderOf(facts.parents[0]);
         ++folders;
         ++progress.folders;
         return true;
@@ -348,17 +341,22 @@ struct Reader {
         // A record read from somewhere else than its place: the table's runs are wrong.
         if (header.number != number && header.number != ~0u) return false;
         if (number == rootRecord) {
-            rootSequence = header.sequence;
-            slots[number] = reinterpret_cast<uintptr_t>(root);
+            places[number] = RecordPlace{root, header.sequence, false};
             return header.flags & recordIsDirectory;
         }
         if (number < firstUserRecord) return true;
         Facts facts(Look::facts, number);
         if (!takeAll(record, header, facts)) return false;
-        if (header.flags & recordIsDirectory) return addFolder(header, facts);
-        slots[number] = 0;
+        if (header.flags & recordIsDirectory) {
+            if (!waiting) return addFolder(header, facts);
+            // A live volume may have changed the record since: then it is no longer the folder it was.
+            FolderNode* folder = places[number].folder;
+            if (!folder || facts.names != 1) return false;
+            folder->parent = folderOf(facts.parents[0]);
+            return true;
+        }
         if (!facts.resolved && !waiting) {
-            slots[number] = waitingFile;
+            places[number].waits = true;
             return true;
         }
         if (facts.names > namesKept) {
@@ -370,20 +368,20 @@ struct Reader {
     }
 
     // Reads the table's records from the start, chunk by chunk; the second
-    // pass only reads the chunks that hold a waiting file.
+    // pass only reads the chunks that hold a waiting record.
     TableReading pass(bool waiting) {
         uint32_t unitShift = geometry.recordShift > geometry.sectorShift ? geometry.recordShift : geometry.sectorShift;
         uint32_t chunkRecords = chunkRoom >> unitShift << unitShift >> geometry.recordShift;
         for (uint32_t first = 0; first < records; first += chunkRecords) {
             uint32_t count = records - first < chunkRecords ? records - first : chunkRecords;
             bool any = !waiting;
-            for (uint32_t k = 0; k < count && !any; ++k) any = slots[first + k] == waitingFile;
+            for (uint32_t k = 0; k < count && !any; ++k) any = places[first + k].waits;
             if (!any) continue;
             uint32_t within;
             uint32_t start = sectorOf(first, within);
             if (!readThrough(table, start, sectorsFor(count << geometry.recordShift), chunk)) return TableReading::inexact;
             for (uint32_t k = 0; k < count; ++k) {
-                if (waiting && slots[first + k] != waitingFile) continue;
+                if (waiting && !places[first + k].waits) continue;
                 singleRecord = nullptr;
                 if (!readRecord(first + k, chunk + (k << geometry.recordShift), waiting)) return TableReading::inexact;
             }
@@ -427,20 +425,43 @@ struct Reader {
         stale.firstChild = newDotDotNode(nullptr, &stale);
         if (!stale.firstChild) return false;
         for (uint32_t number = firstUserRecord; number < records; ++number) {
-            if (slots[number] <= waitingFile) continue;
-            FolderNode* folder = reinterpret_cast<FolderNode*>(slots[number]);
-            uint64_t place = folder->subfoldersBytes;
-            FolderNode* parent = folderOf((place & 0xFFFFFFFF) | (place >> 32 & 0xFFFF) << 48);
-            if (!parent) parent = &stale;
-            folder->parent = parent;
+            FolderNode* folder = places[number].folder;
+            if (!folder) continue;
+            if (!folder->parent) folder->parent = &stale;
+            FolderNode* parent = folder->parent;
             folder->next = parent->firstChild->next;
             parent->firstChild->next = folder;
-            folder->subfoldersBytes = placeOf(number, 0, static_cast<uint16_t>(place >> 48));
         }
         uint32_t reached = foldersBelow(root) + foldersBelow(&stale);
         // The stale ones go, or stay in the arena out of every tree.
         releaseChain(stale.firstChild);
         return reached == folders;
+    }
+
+    // The links of the tree and the folders above them, each once, with
+    // their file references: the walk opens its way down to a link by them.
+    bool listLinks() {
+        uint32_t count = 0;
+        for (const FolderNode* node = root->firstChild; node; node = nextInTree(node, root))
+            if (node->scanMarks & scanMarkLink)
+                for (const FolderNode* up = node; up != root; up = up->parent) ++count;
+        linkPaths.items = static_cast<TableFolder*>(std::malloc(sizeof(TableFolder) * (count ? count : 1)));
+        if (!linkPaths.items) return false;
+        TableFolder* filled = linkPaths.items;
+        for (const FolderNode* node = root->firstChild; node; node = nextInTree(node, root))
+            if (node->scanMarks & scanMarkLink)
+                for (const FolderNode* up = node; up != root; up = up->parent) *filled++ = TableFolder{up, 0};
+        std::qsort(linkPaths.items, count, sizeof(TableFolder), byTableFolder);
+        // The same folders lie next to each other now: each is kept once.
+        linkPaths.count = 0;
+        for (uint32_t k = 0; k < count; ++k)
+            if (k == 0 || linkPaths.items[k].folder != linkPaths.items[k - 1].folder)
+                linkPaths.items[linkPaths.count++] = linkPaths.items[k];
+        for (uint32_t number = firstUserRecord; number < records && linkPaths.count; ++number) {
+            TableFolder* found = tableFolderOf(linkPaths, places[number].folder);
+            if (found) found->reference = number | uint64_t{places[number].sequence} << 48;
+        }
+        return true;
     }
 
     // Folder nodes below `top`, ".." nodes aside; without recursion.
@@ -469,8 +490,8 @@ struct Reader {
         uint32_t within;
         uint32_t last = sectorOf(records - 1, within);
         if (!readThrough(table, last, sectorsFor(within + recordSize()), single)) return TableReading::inexact;
-        slots = static_cast<uintptr_t*>(std::calloc(records, sizeof(uintptr_t)));
-        if (!slots) return TableReading::inexact;
+        places = static_cast<RecordPlace*>(std::calloc(records, sizeof(RecordPlace)));
+        if (!places) return TableReading::inexact;
         progress.fromFileTable = true;
         if (!prompt.keepReading(progress)) return TableReading::stopped;
         for (int waiting = 0; waiting < 2; ++waiting) {
@@ -478,35 +499,20 @@ struct Reader {
             if (passed != TableReading::read) return passed;
         }
         // A table whose root is not a folder in use has no tree to hang.
-        return slots[rootRecord] == reinterpret_cast<uintptr_t>(root) && hangFolders() ? TableReading::read
-                                                                                        : TableReading::inexact;
+        return places[rootRecord].folder == root && hangFolders() && listLinks() ? TableReading::read
+                                                                                  : TableReading::inexact;
     }
 };
 
 }  // namespace
 
 TableReading readFileTable(RawVolume& volume, FolderNode* root, NodeArena* arena, DrivePrompt& prompt,
-                           ScanProgress& progress) {
-    Reader reader(volume, root, arena, prompt, progress);
+                           ScanProgress& progress, TableFolders& linkPaths) {
+    linkPaths = TableFolders{nullptr, 0};
+    Reader reader(volume, root, arena, prompt, progress, linkPaths);
     return reader.read();
 }
 
-uint64_t tableReferenceOf(const FolderNode* folder) {
-    uint64_t place = folder->subfoldersBytes;
-    return (place & 0xFFFFFFFF) | (place >> 48) << 48;
-}
-
 void finishTableTree(FolderNode* root, FolderNode* drive) {
-    FolderNode* node = root->firstChild;
-    for (FolderNode* top = node; top; top = top->next) top->parent = drive;
-    // Below the root's folders, parents lead back to them and then to `drive`.
-    while (node) {
-        node->subfoldersBytes = 0;
-        if (node->firstChild) {
-            node = node->firstChild;
-            continue;
-        }
-        while (node->parent != drive && !node->next) node = node->parent;
-        node = node->next;
-    }
+    for (FolderNode* top = root->firstChild; top; top = top->next) top->parent = drive;
 }

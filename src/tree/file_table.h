@@ -5,6 +5,8 @@
 // it; what the table cannot say exactly is left to the walk.
 #pragma once
 
+#include "tree/table_folders.h"
+
 #include <cstdint>
 
 struct FolderNode;
@@ -25,17 +27,13 @@ enum class TableReading {
 // its ".." node first and its files' sizes in filesBytes; a folder's parent
 // is its folder node (`root` for the root's); a directory link is marked
 // (scanMarkLink) and left without children, for the walk to read as it
-// reads links. The volume's own files are left out, as listings leave them
-// out. Nodes are carved from `arena` (the heap when null). Until
-// finishTableTree, subfoldersBytes holds what tableReferenceOf gives. On
-// anything but `read`, what was built is the caller's to release.
+// reads links, on its way down by `linkPaths` (filled in on `read`; the
+// caller frees its items whatever the outcome). The volume's own files are
+// left out, as listings leave them out. Nodes are carved from `arena` (the
+// heap when null). On anything but `read`, what was built is the caller's
+// to release.
 TableReading readFileTable(RawVolume& volume, FolderNode* root, NodeArena* arena, DrivePrompt& prompt,
-                           ScanProgress& progress);
+                           ScanProgress& progress, TableFolders& linkPaths);
 
-// The file reference of a folder readFileTable made (its record's number
-// and sequence number), by which the walk can be asked to open it.
-uint64_t tableReferenceOf(const FolderNode* folder);
-
-// Clears what the reading kept in the tree's counters below `root`, and
-// makes `drive` the parent of the root's folders, as the walk makes it.
+// Makes `drive` the parent of the root's folders, as the walk makes it.
 void finishTableTree(FolderNode* root, FolderNode* drive);

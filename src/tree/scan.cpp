@@ -9,6 +9,8 @@
 #include "tree/node_arena.h"
 #include "tree/walk.h"
 
+#include <cstdlib>
+
 namespace {
 
 // What reading the file table came to; `notRead` leaves the drive to the walk.
@@ -23,16 +25,17 @@ TableOutcome readByFileTable(FileSystem& fs, DrivePrompt& prompt, FolderNode* dr
     if (!fs.openVolume(drive->rootPath, volume)) return TableOutcome::notRead;
     ScanProgress progress{};
     TableReading reading = TableReading::inexact;
+    TableFolders linkPaths{nullptr, 0};
     // Below the stand-in until the tree is whole, as every folder of the root.
     if ((standIn.firstChild = newDotDotNode(&arena, &standIn)))
-        reading = readFileTable(volume, &standIn, &arena, prompt, progress);
+        reading = readFileTable(volume, &standIn, &arena, prompt, progress, linkPaths);
     fs.closeVolume(volume);
-    if (reading == TableReading::read) {
-        ending = walkTableLinks(fs, prompt, &arena, &standIn, drive->rootPath, progress);
-        if (ending != Ending::stopped) {
-            finishTableTree(&standIn, drive);
-            return TableOutcome::read;
-        }
+    if (reading == TableReading::read)
+        ending = walkTableLinks(fs, prompt, &arena, &standIn, drive->rootPath, linkPaths, progress);
+    std::free(linkPaths.items);
+    if (reading == TableReading::read && ending != Ending::stopped) {
+        finishTableTree(&standIn, drive);
+        return TableOutcome::read;
     }
     standIn.firstChild = nullptr;
     standIn.filesBytes = 0;

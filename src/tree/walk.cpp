@@ -21,7 +21,6 @@
 
 #include "tree/drive_prompt.h"
 #include "tree/file_system.h"
-#include "tree/file_table.h"
 #include "tree/folder_node.h"
 #include "tree/scan_marks.h"
 
@@ -226,10 +225,16 @@ FolderNode** foldersAbove(FolderNode* link, const FolderNode* standIn, int& coun
     return above;
 }
 
+uint64_t referenceOf(const TableFolders& linkPaths, const FolderNode* folder) {
+    const TableFolder* found = tableFolderOf(linkPaths, folder);
+    return found ? found->reference : 0;
+}
+
 // Opens the folders down to `link` from the root, then reads the link as
 // the walk reads it from its parent. A folder on the way that cannot be
 // opened leaves the link unentered, as it would leave the walk.
-Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* rootPath) {
+Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* rootPath,
+               const TableFolders& linkPaths) {
     FolderIdentity rootId;
     OpenFolder* root = walk.fs.openRoot(rootPath, rootId);
     if (!root) return Ending::incomplete;
@@ -243,7 +248,7 @@ Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* r
     char key[1024];
     bool reached = true;
     for (int k = 0; k < count && reached; ++k) {
-        uint32_t keySize = walk.fs.keyFor(above[k]->name, tableReferenceOf(above[k]), key, sizeof key);
+        uint32_t keySize = walk.fs.keyFor(above[k]->name, referenceOf(linkPaths, above[k]), key, sizeof key);
         FolderIdentity id;
         OpenFolder* folder = keySize ? walk.fs.openChild(walk.levels[walk.depth - 1].folder, key, keySize, &id) : nullptr;
         reached = folder && walk.push(folder, above[k], id);
@@ -251,7 +256,7 @@ Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* r
     }
     std::free(above);
     if (!reached) return Ending::complete;
-    KeyHeader header{0, walk.fs.keyFor(link->name, tableReferenceOf(link), key, sizeof key), 1};
+    KeyHeader header{0, walk.fs.keyFor(link->name, referenceOf(linkPaths, link), key, sizeof key), 1};
     if (!header.keySize) return Ending::complete;
     Walk::Entry entry = walk.enter(link, header, key);
     if (entry == Walk::Entry::outOfMemory) return Ending::incomplete;
@@ -273,7 +278,7 @@ Ending walkDrive(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, OpenFold
 }
 
 Ending walkTableLinks(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, FolderNode* standIn,
-                      const char* rootPath, ScanProgress& progress) {
+                      const char* rootPath, const TableFolders& linkPaths, ScanProgress& progress) {
     // Pre-order over the table's folders; a link's folders, once walked,
     // are not gone through again.
     for (FolderNode* node = standIn->firstChild; node;) {
@@ -281,7 +286,7 @@ Ending walkTableLinks(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, Fol
         if (isLink) {
             Walk walk(fs, prompt, arena);
             walk.progress = progress;
-            Ending ending = walkLink(walk, node, standIn, rootPath);
+            Ending ending = walkLink(walk, node, standIn, rootPath, linkPaths);
             progress = walk.progress;
             if (ending != Ending::complete) return ending;
         }

@@ -2,6 +2,8 @@
 // each subfolder opened from its parent by the key its listing gave.
 #pragma once
 
+#include "tree/table_folders.h"
+
 class DrivePrompt;
 class FolderWalk;
 struct FolderIdentity;
@@ -28,7 +30,7 @@ Ending walkDrive(FolderWalk& walk, DrivePrompt& prompt, NodeArena* arena, OpenFo
 // `standIn` (links marked, without children) the way the walk reads links:
 // opened from its parent, followed unless it leads to a folder on its own
 // path, every folder below it walked. The folders on the way down are
-// opened by the keys `walk` gives for their names and table references.
-// `progress` goes on from what the table counted.
+// opened by the keys `walk` gives for their names and the references
+// `linkPaths` holds. `progress` goes on from what the table counted.
 Ending walkTableLinks(FolderWalk& walk, DrivePrompt& prompt, NodeArena* arena, FolderNode* standIn,
-                      const char* rootPath, ScanProgress& progress);
+                      const char* rootPath, const TableFolders& linkPaths, ScanProgress& progress);
