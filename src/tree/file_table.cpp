@@ -369,7 +369,7 @@ struct Reader {
 
     // Reads the table's records from the start, chunk by chunk; the second
     // pass only reads the chunks that hold a waiting record.
-    TableReading pass(bool waiting) {
+    Reading pass(bool waiting) {
         uint32_t unitShift = geometry.recordShift > geometry.sectorShift ? geometry.recordShift : geometry.sectorShift;
         uint32_t chunkRecords = chunkRoom >> unitShift << unitShift >> geometry.recordShift;
         for (uint32_t first = 0; first < records; first += chunkRecords) {
@@ -379,15 +379,15 @@ struct Reader {
             if (!any) continue;
             uint32_t within;
             uint32_t start = sectorOf(first, within);
-            if (!readThrough(table, start, sectorsFor(count << geometry.recordShift), chunk)) return TableReading::inexact;
+            if (!readThrough(table, start, sectorsFor(count << geometry.recordShift), chunk)) return Reading::notThisWay;
             for (uint32_t k = 0; k < count; ++k) {
                 if (waiting && !places[first + k].waits) continue;
                 singleRecord = nullptr;
-                if (!readRecord(first + k, chunk + (k << geometry.recordShift), waiting)) return TableReading::inexact;
+                if (!readRecord(first + k, chunk + (k << geometry.recordShift), waiting)) return Reading::notThisWay;
             }
-            if (!prompt.keepReading(progress)) return TableReading::stopped;
+            if (!prompt.keepReading(progress)) return Reading::stopped;
         }
-        return TableReading::read;
+        return Reading::read;
     }
 
     // The table's own record, 0: its size from the first extent of its
@@ -479,40 +479,36 @@ struct Reader {
         return chunkRoom >= unit && singleRoom >= unit;
     }
 
-    TableReading read() {
+    Reading read() {
         if (chunkRoom < 4096 || !volume.read(0, chunk, 4096) || !readBootSector(chunk, geometry))
-            return TableReading::notNtfs;
-        if (!roomsHold()) return TableReading::inexact;
-        if (!readOwnRecord()) return TableReading::inexact;
+            return Reading::notThisWay;
+        if (!roomsHold()) return Reading::notThisWay;
+        if (!readOwnRecord()) return Reading::notThisWay;
         // The table's last record must be there before a slot is made for
         // each: a boot sector cannot make the reading take more than the
         // volume holds.
         uint32_t within;
         uint32_t last = sectorOf(records - 1, within);
-        if (!readThrough(table, last, sectorsFor(within + recordSize()), single)) return TableReading::inexact;
+        if (!readThrough(table, last, sectorsFor(within + recordSize()), single)) return Reading::notThisWay;
         places = static_cast<RecordPlace*>(std::calloc(records, sizeof(RecordPlace)));
-        if (!places) return TableReading::inexact;
+        if (!places) return Reading::notThisWay;
         progress.fromFileTable = true;
-        if (!prompt.keepReading(progress)) return TableReading::stopped;
+        if (!prompt.keepReading(progress)) return Reading::stopped;
         for (int waiting = 0; waiting < 2; ++waiting) {
-            TableReading passed = pass(waiting == 1);
-            if (passed != TableReading::read) return passed;
+            Reading passed = pass(waiting == 1);
+            if (passed != Reading::read) return passed;
         }
         // A table whose root is not a folder in use has no tree to hang.
-        return places[rootRecord].folder == root && hangFolders() && listLinks() ? TableReading::read
-                                                                                  : TableReading::inexact;
+        return places[rootRecord].folder == root && hangFolders() && listLinks() ? Reading::read
+                                                                                  : Reading::notThisWay;
     }
 };
 
 }  // namespace
 
-TableReading readFileTable(RawVolume& volume, FolderNode* root, NodeArena* arena, DrivePrompt& prompt,
+Reading readFileTable(RawVolume& volume, FolderNode* root, NodeArena* arena, DrivePrompt& prompt,
                            ScanProgress& progress, TableFolders& linkPaths) {
     linkPaths = TableFolders{nullptr, 0};
     Reader reader(volume, root, arena, prompt, progress, linkPaths);
     return reader.read();
-}
-
-void finishTableTree(FolderNode* root, FolderNode* drive) {
-    for (FolderNode* top = root->firstChild; top; top = top->next) top->parent = drive;
 }

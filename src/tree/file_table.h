@@ -5,6 +5,7 @@
 // it; what the table cannot say exactly is left to the walk.
 #pragma once
 
+#include "tree/reading.h"
 #include "tree/table_folders.h"
 
 #include <cstdint>
@@ -14,13 +15,6 @@ struct NodeArena;
 struct RawVolume;
 struct ScanProgress;
 class DrivePrompt;
-
-enum class TableReading {
-    read,     // the tree is built
-    notNtfs,  // no NTFS volume: nothing was built
-    inexact,  // something could not be read exactly (damage, a short read, no memory)
-    stopped,  // the user asked
-};
 
 // Reads the file table of `volume` into the tree below `root`, a drive's
 // stand-in whose only child is the drive's own ".." node. Every folder gets
@@ -32,8 +26,8 @@ enum class TableReading {
 // left out, as listings leave them out. Nodes are carved from `arena` (the
 // heap when null). On anything but `read`, what was built is the caller's
 // to release.
-TableReading readFileTable(RawVolume& volume, FolderNode* root, NodeArena* arena, DrivePrompt& prompt,
+// Read, stopped, or not this way: no NTFS volume, or something the reading
+// could not read exactly (damage, a short read, no memory).
+Reading readFileTable(RawVolume& volume, FolderNode* root, NodeArena* arena, DrivePrompt& prompt,
                            ScanProgress& progress, TableFolders& linkPaths);
 
-// Makes `drive` the parent of the root's folders, as the walk makes it.
-void finishTableTree(FolderNode* root, FolderNode* drive);

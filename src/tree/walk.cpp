@@ -78,10 +78,11 @@ struct Walk {
     int depth = 0;  // levels in use
     int capacity = 0;
     KeyStack keys;
-    ScanProgress progress{};
+    ScanProgress& progress;  // what the reading has read, links and all
     bool lost = false;  // the disk cannot open anything more below the root
 
-    Walk(FolderWalk& system, DrivePrompt& user, NodeArena* nodes) : fs(system), prompt(user), arena(nodes) {}
+    Walk(FolderWalk& system, DrivePrompt& user, NodeArena* nodes, ScanProgress& shown)
+        : fs(system), prompt(user), arena(nodes), progress(shown) {}
 
     ~Walk() {
         while (depth > 0) leave();
@@ -192,10 +193,10 @@ struct Walk {
     }
 
     // Depth-first below the root, which is open and listed at level 0.
-    Ending run() {
-        if (!prompt.keepReading(progress)) return Ending::stopped;
+    Reading run() {
+        if (!prompt.keepReading(progress)) return Reading::stopped;
         while (depth > 0) {
-            if (lost) return Ending::incomplete;
+            if (lost) return Reading::readInPart;
             KeyHeader header;
             const char* key;
             FolderNode* child = nextKeyed(header, key);
@@ -204,12 +205,12 @@ struct Walk {
                 continue;
             }
             Entry entry = enter(child, header, key);
-            if (entry == Entry::outOfMemory) return Ending::incomplete;
+            if (entry == Entry::outOfMemory) return Reading::readInPart;
             if (entry == Entry::notEntered) continue;
-            if (!list(child)) return Ending::incomplete;
-            if (!prompt.keepReading(progress)) return Ending::stopped;
+            if (!list(child)) return Reading::readInPart;
+            if (!prompt.keepReading(progress)) return Reading::stopped;
         }
-        return lost ? Ending::incomplete : Ending::complete;
+        return lost ? Reading::readInPart : Reading::read;
     }
 };
 
@@ -233,18 +234,18 @@ uint64_t referenceOf(const TableFolders& linkPaths, const FolderNode* folder) {
 // Opens the folders down to `link` from the root, then reads the link as
 // the walk reads it from its parent. A folder on the way that cannot be
 // opened leaves the link unentered, as it would leave the walk.
-Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* rootPath,
+Reading walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* rootPath,
                const TableFolders& linkPaths) {
     FolderIdentity rootId;
     OpenFolder* root = walk.fs.openRoot(rootPath, rootId);
-    if (!root) return Ending::incomplete;
+    if (!root) return Reading::readInPart;
     if (!walk.push(root, standIn, rootId)) {
         walk.fs.closeFolder(root);
-        return Ending::incomplete;
+        return Reading::readInPart;
     }
     int count;
     FolderNode** above = foldersAbove(link, standIn, count);
-    if (!above) return Ending::incomplete;
+    if (!above) return Reading::readInPart;
     char key[1024];
     bool reached = true;
     for (int k = 0; k < count && reached; ++k) {
@@ -255,42 +256,45 @@ Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* r
         if (folder && !reached) walk.fs.closeFolder(folder);
     }
     std::free(above);
-    if (!reached) return Ending::complete;
+    if (!reached) return Reading::read;
     KeyHeader header{0, walk.fs.keyFor(link->name, referenceOf(linkPaths, link), key, sizeof key), 1};
-    if (!header.keySize) return Ending::complete;
+    if (!header.keySize) return Reading::read;
     Walk::Entry entry = walk.enter(link, header, key);
-    if (entry == Walk::Entry::outOfMemory) return Ending::incomplete;
-    if (entry == Walk::Entry::notEntered) return Ending::complete;
-    if (!walk.list(link)) return Ending::incomplete;
+    if (entry == Walk::Entry::outOfMemory) return Reading::readInPart;
+    if (entry == Walk::Entry::notEntered) return Reading::read;
+    if (!walk.list(link)) return Reading::readInPart;
     return walk.run();
 }
 
 }  // namespace
 
-Ending walkDrive(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
-                 const FolderIdentity& rootId, FolderNode* standIn, FolderNode* drive) {
-    Walk walk(fs, prompt, arena);
+Reading walkDrive(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
+                  const FolderIdentity& rootId, FolderNode* standIn) {
+    ScanProgress progress{};
+    Walk walk(fs, prompt, arena, progress);
     if (!walk.push(root, standIn, rootId)) {
         fs.closeFolder(root);
-        return Ending::incomplete;
+        return Reading::readInPart;
     }
-    return walk.list(drive) ? walk.run() : Ending::incomplete;
+    return walk.list(standIn) ? walk.run() : Reading::readInPart;
 }
 
-Ending walkTableLinks(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, FolderNode* standIn,
+Reading walkTableLinks(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, FolderNode* standIn,
                       const char* rootPath, const TableFolders& linkPaths, ScanProgress& progress) {
+    // One walk for every link, its progress going on from the table's.
     // Pre-order over the table's folders; a link's folders, once walked,
     // are not gone through again.
+    Walk walk(fs, prompt, arena, progress);
     for (FolderNode* node = standIn->firstChild; node;) {
         bool isLink = node->scanMarks & scanMarkLink;
         if (isLink) {
-            Walk walk(fs, prompt, arena);
-            walk.progress = progress;
-            Ending ending = walkLink(walk, node, standIn, rootPath, linkPaths);
-            progress = walk.progress;
-            if (ending != Ending::complete) return ending;
+            Reading ending = walkLink(walk, node, standIn, rootPath, linkPaths);
+            // Whatever stopped it, the next link is opened from the root again.
+            while (walk.depth > 0) walk.leave();
+            if (walk.lost) ending = Reading::readInPart;
+            if (ending != Reading::read) return ending;
         }
         node = nextInTree(node, standIn, !isLink);
     }
-    return Ending::complete;
+    return Reading::read;
 }
