@@ -9,6 +9,14 @@ enum RecordFlag : uint16_t {
     recordIsDirectory = 0x0002,
 };
 
+// Records the format gives a meaning: the table's own, the root folder's,
+// and below the first user record the volume's other files of its own.
+enum ReservedRecord : uint32_t {
+    tableRecord = 0,
+    rootFolderRecord = 5,
+    firstUserRecord = 16,
+};
+
 struct RecordHeader {
     uint16_t sequence;       // what a file reference to this record must carry
     uint16_t flags;          // RecordFlag

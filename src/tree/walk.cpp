@@ -22,6 +22,7 @@
 #include "tree/drive_prompt.h"
 #include "tree/file_system.h"
 #include "tree/folder_node.h"
+#include "tree/grow_array.h"
 #include "tree/scan_marks.h"
 
 #include <cstdlib>
@@ -39,14 +40,8 @@ struct KeyStack {
     ~KeyStack() { std::free(bytes); }
 
     bool push(const void* data, size_t length) {
-        if (size + length > capacity) {
-            size_t wanted = capacity ? capacity * 2 : 4096;
-            while (wanted < size + length) wanted *= 2;
-            void* grown = std::realloc(bytes, wanted);
-            if (!grown) return false;
-            bytes = static_cast<char*>(grown);
-            capacity = wanted;
-        }
+        while (size + length > capacity)
+            if (!growArray(bytes, capacity, size_t{4096})) return false;
         std::memcpy(bytes + size, data, length);
         size += length;
         return true;
@@ -90,13 +85,7 @@ struct Walk {
     }
 
     bool push(OpenFolder* folder, FolderNode* node, const FolderIdentity& id) {
-        if (depth == capacity) {
-            int wanted = capacity ? capacity * 2 : 64;
-            void* grown = std::realloc(levels, sizeof(Level) * wanted);
-            if (!grown) return false;
-            levels = static_cast<Level*>(grown);
-            capacity = wanted;
-        }
+        if (depth == capacity && !growArray(levels, capacity, 64)) return false;
         levels[depth++] = Level{folder, node, nullptr, id, keys.size, keys.size};
         return true;
     }

@@ -17,11 +17,10 @@ const ULONG fileOpenForBackupIntent = 0x4000;
 const ACCESS_MASK listAndTraverse = FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE;
 const ULONG shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 const ULONG listingBytes = 65536;
-const int nameBytes = 1024;  // a name of 255 units takes at most 765 bytes in UTF-8
+const int nameBytes = utf8RoomFor(longestName) + 1;
 // A key: the folder's file ID (8 bytes) followed by its wide name as listed,
 // which is how the listing record lays them out.
 const uint32_t fileIdBytes = 8;
-const ULONG longestName = 255;  // characters of a name on every Windows file system
 
 template <typename Call>
 Call ntdllCall(const char* name) {
