@@ -15,8 +15,8 @@
 // Pass 3: a hung below the root, b below a; both lead to the root.
 //
 // Beyond the tree, the reading keeps one place per record (its folder's
-// node, its sequence number, whether it waits: 8 bytes in the 32-bit
-// build) and the table's extents. Record numbers are 32-bit (NTFS counts no
+// node, its sequence number, whether it waits and is shown: 8 bytes in
+// the 32-bit build) and the table's extents. Record numbers are 32-bit (NTFS counts no
 // more clusters).
 #include "tree/file_table.h"
 
@@ -38,6 +38,10 @@ struct RecordPlace {
     FolderNode* folder;  // a folder's node; null for any other record
     uint16_t sequence;   // what a reference to the folder must carry
     bool waits;          // names a folder that comes later in the table: read again
+    // Leads up to the root as far as is known yet (a folder whose parent
+    // comes later is taken to): its files are counted in the progress, which
+    // counts what the tree will show.
+    bool shown;
 };
 
 struct TreeBuilder {
@@ -77,20 +81,23 @@ struct TreeBuilder {
         else if (!(folder->firstChild = newDotDotNode(arena, folder)))
             return false;
         bool waits = facts.lastParent > number;
-        places[number] = RecordPlace{folder, header.sequence, waits};
+        // Its place first: a folder that names itself is on a loop.
+        places[number] = RecordPlace{folder, header.sequence, waits, false};
         // Where the parent comes later, it is known at the second look.
         if (!waits) folder->parent = folderOf(facts.parents[0]);
+        places[number].shown = waits || (folder->parent && places[recordNumberOf(facts.parents[0])].shown);
         ++folders;
         ++progress.folders;
         return true;
     }
 
     void count(uint64_t parent, uint64_t size) {
-        if (FolderNode* folder = folderOf(parent)) {
-            folder->filesBytes += size;
-            ++progress.files;
-            progress.bytes += size;
-        }
+        FolderNode* folder = folderOf(parent);
+        if (!folder) return;
+        folder->filesBytes += size;
+        if (!places[recordNumberOf(parent)].shown) return;
+        ++progress.files;
+        progress.bytes += size;
     }
 
     struct Counting {
@@ -111,7 +118,7 @@ struct TreeBuilder {
         // A record read from somewhere else than its place: the table's runs are wrong.
         if (header.number != number && header.number != ~0u) return false;
         if (number == rootFolderRecord) {
-            places[number] = RecordPlace{root, header.sequence, false};
+            places[number] = RecordPlace{root, header.sequence, false, true};
             return header.flags & recordIsDirectory;
         }
         if (number < firstUserRecord) return true;

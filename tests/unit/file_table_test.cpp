@@ -29,12 +29,14 @@ namespace {
 // Remembers whether the reading came from the table, and stops it where asked.
 struct TablePrompt final : DrivePrompt {
     bool fromTable = false;  // as the last report said
+    ScanProgress last{};
     int reports = 0;
     int stopAt = -1;  // the report that answers false
     bool askRetryMissingDrive() override { return false; }
     void tellScanIncomplete() override { ADD_FAILURE() << "told incomplete"; }
     bool keepReading(const ScanProgress& progress) override {
         fromTable = progress.fromFileTable;
+        last = progress;
         return reports++ != stopAt;
     }
 };
@@ -307,7 +309,8 @@ TEST_F(FileTable, DamageLeavesTheDriveToTheWalkWithExactTotals) {
 
 // A folder whose parent reference carries another sequence number than
 // its parent's record is stale (no listing shows it): the table is read,
-// and leaves it out with everything below it.
+// and leaves it out with everything below it, in the tree and in the
+// progress (its two names of one file aside).
 TEST_F(FileTable, AFolderWithAStaleParentIsLeftOut) {
     const NtfsVolume* found = volume("parts");
     ASSERT_NE(found, nullptr);
@@ -322,10 +325,15 @@ TEST_F(FileTable, AFolderWithAStaleParentIsLeftOut) {
     std::string copy = copyOf(v, "stale");
     writeAt(copy, sequenceAt, sequence.data(), sequence.size());
     PosixFileSystem fs('P', v.mount.c_str(), 3, copy.c_str());
-    ReadDrive read;
+    PosixFileSystem whole('P', v.mount.c_str(), 3, v.image.c_str());
+    ReadDrive read, wholeRead;
     ASSERT_TRUE(openDrive(fs, read.prompt, read.drive));
+    ASSERT_TRUE(openDrive(whole, wholeRead.prompt, wholeRead.drive));
     unlink(copy.c_str());
     EXPECT_TRUE(read.prompt.fromTable);
+    EXPECT_EQ(read.prompt.last.files, wholeRead.prompt.last.files - 2);
+    EXPECT_EQ(read.prompt.last.bytes, read.drive->filesBytes + read.drive->subfoldersBytes);
+    EXPECT_EQ(wholeRead.prompt.last.bytes, wholeRead.drive->filesBytes + wholeRead.drive->subfoldersBytes);
     auto expected = totalsOf(v.manifest);
     auto gone = expected.at("hardlinks/a");
     for (auto at = expected.begin(); at != expected.end();)
