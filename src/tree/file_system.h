@@ -102,6 +102,15 @@ protected:
     ~VolumeBytes() = default;
 };
 
+// Whether a read of `length` bytes at `offset` into the buffer `place`
+// bytes in (a buffer of `bufferSize`) is of whole sectors of `sectorSize`,
+// as Windows takes reads of a volume; test builds refuse any other.
+inline bool isWholeSectorRead(uint64_t offset, uint32_t length, uintptr_t place, uint32_t bufferSize,
+                              uint32_t sectorSize) {
+    return offset % sectorSize == 0 && length % sectorSize == 0 && place % sectorSize == 0 && place <= bufferSize &&
+           length <= bufferSize - place;
+}
+
 struct RawVolume {
     VolumeBytes* bytes;
     uint8_t* buffer;  // what reads go into: aligned as the volume needs

@@ -4,6 +4,7 @@
 #include "win32/nt_records.h"
 #include "win32/utf8_text.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -18,9 +19,25 @@ const ACCESS_MASK listAndTraverse = FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHR
 const ULONG shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 const ULONG listingBytes = 65536;
 const int nameBytes = utf8RoomFor(longestName) + 1;
-// A key: the folder's file ID (8 bytes) followed by its wide name as listed,
-// which is how the listing record lays them out.
+// A key, the one layout of the walk's keys: the folder's file ID (8 bytes)
+// and then its wide name, as the listing record lays them out, so that a
+// listed folder's key is its record's own bytes (describe); keyFor writes
+// the same for a folder the file table names, and keyParts reads it.
 const uint32_t fileIdBytes = 8;
+static_assert(offsetof(FILE_ID_BOTH_DIR_INFO, FileName) == offsetof(FILE_ID_BOTH_DIR_INFO, FileId) + fileIdBytes,
+              "a listing record's file ID is followed by its name");
+
+// The file ID and the name of a key, copied out: the walk keeps keys at
+// any address. False where the key holds no file ID; no name (0 bytes)
+// where it is longer than any name can be.
+bool keyParts(const void* key, uint32_t keySize, char (&fileId)[fileIdBytes], WCHAR (&name)[longestName],
+              ULONG& nameBytes) {
+    if (keySize < fileIdBytes) return false;
+    nameBytes = keySize - fileIdBytes <= sizeof name ? keySize - fileIdBytes : 0;
+    std::memcpy(fileId, key, fileIdBytes);
+    std::memcpy(name, static_cast<const char*>(key) + fileIdBytes, nameBytes);
+    return true;
+}
 
 template <typename Call>
 Call ntdllCall(const char* name) {
@@ -157,21 +174,14 @@ OpenFolder* NtWalk::openRoot(const char* rootPath, FolderIdentity& id) {
 // By the name exactly as listed, case and all; by the file ID where the
 // name cannot be one NT name or the system refuses it (a '?' or '*' in it).
 OpenFolder* NtWalk::openChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
-    if (keySize < fileIdBytes) return nullptr;
-    ULONG nameSize = keySize - fileIdBytes;
-    // The walk keeps keys at any address: the name is read from an aligned copy.
+    char fileId[fileIdBytes];
     WCHAR wideName[longestName];
+    ULONG nameSize;
+    if (!keyParts(key, keySize, fileId, wideName, nameSize)) return nullptr;
     HANDLE opened = nullptr;
-    if (nameSize > 0 && nameSize <= sizeof wideName) {
-        std::memcpy(wideName, static_cast<const char*>(key) + fileIdBytes, nameSize);
-        if (!holdsSeparator(wideName, nameSize / sizeof(WCHAR)))
-            opened = openRelative(handleOf(parent), wideName, nameSize, 0);
-    }
-    if (!opened) {
-        char fileId[fileIdBytes];
-        std::memcpy(fileId, key, fileIdBytes);
-        opened = openRelative(handleOf(parent), fileId, fileIdBytes, fileOpenByFileId);
-    }
+    if (nameSize > 0 && !holdsSeparator(wideName, nameSize / sizeof(WCHAR)))
+        opened = openRelative(handleOf(parent), wideName, nameSize, 0);
+    if (!opened) opened = openRelative(handleOf(parent), fileId, fileIdBytes, fileOpenByFileId);
     if (!opened) return nullptr;
     if (linkTarget && !ntFolderIdentity(opened, *linkTarget)) {
         nt.close(opened);
