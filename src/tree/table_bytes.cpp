@@ -108,42 +108,23 @@ bool mapTable(TableBytes& bytes) {
                             sectorsFor(bytes, recordSizeOf(bytes)) << bytes.geometry.sectorShift) ||
         readRecordHeader(own, recordSizeOf(bytes), header) != RecordState::inUse || header.baseReference != 0)
         return false;
-    Attribute first{};
-    Attribute list{};
-    AttributeCursor cursor = attributesOf(own, header);
-    Attribute attribute;
-    while (nextAttribute(cursor, attribute)) {
-        if (attribute.type == attributeAttributeList) list = attribute;
-        if (attribute.type != attributeData || attribute.named) continue;
-        if (attribute.lowestVcn == 0) first = attribute;
-    }
-    if (cursor.damaged || first.type != attributeData || first.initializedSize > first.dataSize ||
-        first.dataSize >> bytes.geometry.recordShift >= recordLimit)
-        return false;
-    bytes.records = static_cast<uint32_t>(first.initializedSize >> bytes.geometry.recordShift);
-    bytes.table.limit = bytes.records / 8 + 64;  // no more extents than so many records can need
-    if (bytes.records <= firstUserRecord) return false;
-    cursor = attributesOf(own, header);
-    while (nextAttribute(cursor, attribute))
-        if (attribute.type == attributeData && !attribute.named && !addExtents(bytes.geometry, bytes.table, attribute))
-            return false;
-    if (list.type == attributeAttributeList) {
-        const uint8_t* value;
-        uint32_t length;
-        if (!readListValue(bytes, list, value, length)) return false;
-        ListCursor entries = listEntriesOf(value, length);
-        ListEntry entry;
-        while (nextListEntry(entries, entry)) {
-            if (recordNumberOf(entry.reference) == 0 || entry.type != attributeData || entry.named) continue;
-            if (!readListedAttribute(bytes, entry, uint64_t{header.sequence} << 48, attribute) ||
-                !addExtents(bytes.geometry, bytes.table, attribute))
+    uint64_t dataSize = 0;
+    auto take = [&bytes, &dataSize](const Attribute& data) {
+        if (data.named) return true;
+        // The first extent, which comes first, gives the sizes.
+        if (data.lowestVcn == 0 && bytes.table.count == 0) {
+            if (data.initializedSize > data.dataSize || data.dataSize >> bytes.geometry.recordShift >= recordLimit)
                 return false;
+            dataSize = data.dataSize;
+            bytes.records = static_cast<uint32_t>(data.initializedSize >> bytes.geometry.recordShift);
+            bytes.table.limit = bytes.records / 8 + 64;  // no more extents than so many records can need
+            if (bytes.records <= firstUserRecord) return false;
         }
-        if (entries.damaged) return false;
-    }
-    if (bytes.table.count == 0) return false;
+        return addExtents(bytes.geometry, bytes.table, data);
+    };
+    if (!eachAttribute(bytes, tableRecord, own, header, attributeData, take) || bytes.table.count == 0) return false;
     const Extent& last = bytes.table.items[bytes.table.count - 1];
-    return first.dataSize >> bytes.geometry.clusterShift <= last.vcn + last.clusters;
+    return dataSize >> bytes.geometry.clusterShift <= last.vcn + last.clusters;
 }
 
 }  // namespace
@@ -205,4 +186,31 @@ bool readListValue(TableBytes& bytes, const Attribute& list, const uint8_t*& val
     length = static_cast<uint32_t>(list.dataSize);
     return list.dataSize <= bytes.listRoom && addExtents(bytes.geometry, extents, list) &&
            readThrough(bytes, extents, 0, sectorsFor(bytes, length), bytes.list);
+}
+
+bool eachAttribute(TableBytes& bytes, uint32_t number, const uint8_t* record, const RecordHeader& header,
+                   uint32_t type, bool (*take)(void* context, const Attribute& attribute), void* context) {
+    AttributeCursor cursor = attributesOf(record, header);
+    Attribute attribute;
+    Attribute listed{};
+    while (nextAttribute(cursor, attribute)) {
+        if (attribute.type == attributeAttributeList)
+            listed = attribute;
+        else if ((type == anyAttribute || attribute.type == type) && !take(context, attribute))
+            return false;
+    }
+    if (cursor.damaged) return false;
+    if (listed.type != attributeAttributeList) return true;
+    const uint8_t* value;
+    uint32_t length;
+    if (!readListValue(bytes, listed, value, length)) return false;
+    ListCursor entries = listEntriesOf(value, length);
+    ListEntry entry;
+    uint64_t base = number | uint64_t{header.sequence} << 48;
+    while (nextListEntry(entries, entry)) {
+        // Those in the base record were taken already.
+        if (recordNumberOf(entry.reference) == number || (type != anyAttribute && entry.type != type)) continue;
+        if (!readListedAttribute(bytes, entry, base, attribute) || !take(context, attribute)) return false;
+    }
+    return !entries.damaged;
 }

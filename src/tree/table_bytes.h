@@ -89,3 +89,21 @@ bool readListedAttribute(TableBytes& bytes, const ListEntry& entry, uint64_t bas
 // An attribute list's value, resident or in clusters of its own (read into
 // the list's room).
 bool readListValue(TableBytes& bytes, const Attribute& list, const uint8_t*& value, uint32_t& length);
+
+const uint32_t anyAttribute = 0;
+
+// Hands `take` each attribute of type `type` (or of any) of the file whose
+// base record (number `number`, its header read) is `record`: those in the
+// base record, then those its attribute list places in other records, in
+// the list's order. False at the first it refuses, or where the records
+// cannot be read exactly.
+bool eachAttribute(TableBytes& bytes, uint32_t number, const uint8_t* record, const RecordHeader& header,
+                   uint32_t type, bool (*take)(void* context, const Attribute& attribute), void* context);
+
+// The same, `take` a function object.
+template <typename Take>
+bool eachAttribute(TableBytes& bytes, uint32_t number, const uint8_t* record, const RecordHeader& header,
+                   uint32_t type, Take& take) {
+    auto call = [](void* context, const Attribute& attribute) { return (*static_cast<Take*>(context))(attribute); };
+    return eachAttribute(bytes, number, record, header, type, call, &take);
+}
