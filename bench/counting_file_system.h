@@ -52,6 +52,11 @@ public:
         return readTable && inner.openVolume(rootPath, volume);
     }
     void closeVolume(RawVolume& volume) override { inner.closeVolume(volume); }
+    bool volumeNeedsAdministrator(const char* rootPath) override {
+        return readTable && inner.volumeNeedsAdministrator(rootPath);
+    }
+    void beginDriveReading() override { inner.beginDriveReading(); }
+    void endDriveReading() override { inner.endDriveReading(); }
     bool readTable = true;  // false: the walk reads every drive
 
 private:

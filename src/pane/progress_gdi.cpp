@@ -69,7 +69,7 @@ void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress&
     auto touched = [&](int i) {
         return layout.lineY[i] < update.bottom && layout.lineY[i] + readingLineHeight > update.top;
     };
-    const char* heading = progress.fromFileTable ? "Reading the file table (Esc stops)" : "Reading the drive (Esc stops)";
+    const char* heading = readingHeading(progress);
     if (touched(0)) TextOutA(dc, layout.x, layout.lineY[0], heading, lstrlenA(heading));
     ByteCountText counts[3] = {formatCount(progress.folders, " folder(s)"),
                                formatCount(progress.files, " file(s)"),

@@ -1,6 +1,7 @@
 #include "pane/progress_layout.h"
 
 #include "pane/chart_layout.h"
+#include "tree/drive_prompt.h"
 #include "tree/folder_node.h"
 #include "ui/client_split.h"
 
@@ -15,6 +16,13 @@ ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t
     layout.textWidth = clientWidth - 2 * pieMargin;
     if (layout.textWidth < 0) layout.textWidth = 0;
     return layout;
+}
+
+const char* readingHeading(const ScanProgress& progress) {
+    if (progress.fromFileTable) return "Reading the file table (Esc stops)";
+    if (progress.tableNeedsAdministrator)
+        return "Reading folder by folder: run as administrator to read the file table (Esc stops)";
+    return "Reading the drive (Esc stops)";
 }
 
 namespace {

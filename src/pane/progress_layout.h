@@ -7,6 +7,7 @@
 #include <cstdint>
 
 struct FolderNode;
+struct ScanProgress;
 
 // Lines from the top: a heading, folders, files, bytes, the folder's path.
 constexpr int progressLineCount = 5;
@@ -22,6 +23,10 @@ struct ProgressLayout {
 // text lines `lineHeight` high: from the pie box's corner down, one line
 // apart, as wide as the pane leaves inside the same margin on the right.
 ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight);
+
+// The first line: how the drive is read. A walk of a drive whose file
+// table only an administrator may read says why it is slow.
+const char* readingHeading(const ScanProgress& progress);
 
 // The path of `folder` from its drive's root ("Q:\a\b"; the root alone
 // is "Q:\"), following the parent links up to the drive node. The length

@@ -16,6 +16,8 @@ struct ScanProgress {
     // stand-in; valid only until keepReading returns.
     const FolderNode* folder;
     bool fromFileTable;  // read from the volume's file table, not by folders
+    // Walked because only an administrator may read the drive's file table.
+    bool tableNeedsAdministrator;
 };
 
 class DrivePrompt {

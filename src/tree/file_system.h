@@ -133,7 +133,32 @@ public:
         return false;
     }
     virtual void closeVolume(RawVolume& volume) { (void)volume; }
+    // True when only an administrator may open the drive's volume and the
+    // system names its file system NTFS: a drive whose file table would be
+    // read is walked instead, folder by folder, far more slowly.
+    virtual bool volumeNeedsAdministrator(const char* rootPath) {
+        (void)rootPath;
+        return false;
+    }
+    // Called on the reading's thread as a reading of a drive begins and as
+    // it ends, however it ends (see DriveReading): the disk is read as it
+    // is for that time only (Windows: without WoW64's redirection).
+    virtual void beginDriveReading() {}
+    virtual void endDriveReading() {}
 
 protected:
     ~FileSystem() = default;
+};
+
+// One reading of a drive, from its first call on the disk to its end:
+// the file system's begin and end calls around it, whichever way it ends.
+class DriveReading {
+public:
+    explicit DriveReading(FileSystem& fs) : fileSystem(fs) { fileSystem.beginDriveReading(); }
+    ~DriveReading() { fileSystem.endDriveReading(); }
+    DriveReading(const DriveReading&) = delete;
+    DriveReading& operator=(const DriveReading&) = delete;
+
+private:
+    FileSystem& fileSystem;
 };

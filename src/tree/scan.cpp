@@ -62,7 +62,9 @@ Reading readByWalk(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive, Folde
         fs.closeFolder(root);
         return Reading::readInPart;
     }
-    Reading reading = walkDrive(fs, prompt, arena, root, rootId, &standIn);
+    // A drive whose file table only an administrator may read says so while it is walked.
+    bool tableNeedsAdministrator = fs.volumeNeedsAdministrator(drive->rootPath);
+    Reading reading = walkDrive(fs, prompt, arena, root, rootId, &standIn, tableNeedsAdministrator);
     return reading == Reading::stopped ? undo(reading, standIn, arena) : reading;
 }
 
@@ -74,6 +76,7 @@ const WayOfReading waysOfReading[] = {readByFileTable, readByWalk};
 // root is missing and given up, or the reading was stopped: the drive is
 // then as it was.
 bool readDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
+    DriveReading reading(fs);
     // The new tree is carved from an arena of its own, which the drive
     // takes over when it takes the tree; a drive without an arena (tests
     // make some) gets heap nodes.
@@ -88,14 +91,14 @@ bool readDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
     standIn.filesBytes = 0;
     standIn.subfoldersBytes = 0;
 
-    Reading reading = Reading::notThisWay;
-    while (reading == Reading::notThisWay) {
+    Reading outcome = Reading::notThisWay;
+    while (outcome == Reading::notThisWay) {
         for (WayOfReading way : waysOfReading) {
-            reading = way(fs, prompt, drive, standIn, arena);
-            if (reading != Reading::notThisWay) break;
+            outcome = way(fs, prompt, drive, standIn, arena);
+            if (outcome != Reading::notThisWay) break;
         }
-        if (reading == Reading::stopped) return false;
-        if (reading == Reading::notThisWay && !prompt.askRetryMissingDrive()) return false;
+        if (outcome == Reading::stopped) return false;
+        if (outcome == Reading::notThisWay && !prompt.askRetryMissingDrive()) return false;
     }
     for (FolderNode* top = standIn.firstChild; top; top = top->next) top->parent = drive;
     // The drive's type is asked after the root's listing, as the medium is there.
@@ -106,8 +109,8 @@ bool readDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
     rollUpTotals(drive);
     // A fixed drive is read once per run; one read only in part, or a
     // removable one, is read anew at the next opening.
-    drive->scanned = reading == Reading::read && !removable;
-    if (reading == Reading::readInPart) prompt.tellScanIncomplete();
+    drive->scanned = outcome == Reading::read && !removable;
+    if (outcome == Reading::readInPart) prompt.tellScanIncomplete();
     return true;
 }
 

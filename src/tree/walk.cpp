@@ -258,8 +258,9 @@ Reading walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* 
 }  // namespace
 
 Reading walkDrive(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
-                  const FolderIdentity& rootId, FolderNode* standIn) {
+                  const FolderIdentity& rootId, FolderNode* standIn, bool tableNeedsAdministrator) {
     ScanProgress progress{};
+    progress.tableNeedsAdministrator = tableNeedsAdministrator;
     Walk walk(fs, prompt, arena, progress);
     if (!walk.push(root, standIn, rootId)) {
         fs.closeFolder(root);

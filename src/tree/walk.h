@@ -16,9 +16,10 @@ struct ScanProgress;
 // Walks the drive whose root is open as `root` (and is closed by the walk)
 // into the tree below `standIn`, which stands for the drive until the tree
 // is whole and holds only the drive's own ".." node. Nodes are carved from
-// `arena` (the heap when null). Read, read in part, or stopped.
+// `arena` (the heap when null). Read, read in part, or stopped. Its
+// progress tells whether the drive's file table needs an administrator.
 Reading walkDrive(FolderWalk& walk, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
-                  const FolderIdentity& rootId, FolderNode* standIn);
+                  const FolderIdentity& rootId, FolderNode* standIn, bool tableNeedsAdministrator);
 
 // Reads each directory link of a tree that the file table built below
 // `standIn` (links marked, without children) the way the walk reads links:

@@ -9,13 +9,17 @@ uint32_t checkedSectorSize = 512;
 uint32_t refused = 0;
 #endif
 
+HANDLE openDevice(const char* rootPath) {
+    char devicePath[] = "\\\\.\\*:";
+    devicePath[4] = rootPath[0];
+    return CreateFileA(devicePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+}
+
 }  // namespace
 
 bool RawVolumeBytes::open(const char* rootPath, RawVolume& volume) {
-    char devicePath[] = "\\\\.\\*:";
-    devicePath[4] = rootPath[0];
-    HANDLE opened = CreateFileA(devicePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE opened = openDevice(rootPath);
     if (opened == INVALID_HANDLE_VALUE) return false;
     void* memory = VirtualAlloc(nullptr, bufferSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!memory) {
@@ -51,6 +55,19 @@ bool RawVolumeBytes::read(uint64_t offset, void* into, uint32_t length) {
         return false;
     DWORD read = 0;
     return ReadFile(device, into, length, &read, nullptr) && read == length;
+}
+
+bool ntfsVolumeNeedsAdministrator(const char* rootPath) {
+    HANDLE opened = openDevice(rootPath);
+    if (opened != INVALID_HANDLE_VALUE) {
+        CloseHandle(opened);
+        return false;
+    }
+    if (GetLastError() != ERROR_ACCESS_DENIED) return false;
+    const WCHAR root[] = {static_cast<WCHAR>(rootPath[0]), L':', L'\\', 0};
+    WCHAR fileSystem[8];
+    return GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 8) &&
+           lstrcmpW(fileSystem, L"NTFS") == 0;
 }
 
 #ifdef QUORVEL_TEST_HOOKS

@@ -22,6 +22,13 @@ private:
     uint8_t* buffer = nullptr;  // from VirtualAlloc: page-aligned
 };
 
+// Whether the drive's volume refuses this process for lack of rights (not
+// started as the administrator) while the system names its file system
+// NTFS. The boot sector cannot tell, as it cannot be read; the system's
+// name can, on Windows (Wine names nearly every drive NTFS, but refuses a
+// volume only where its image cannot be read).
+bool ntfsVolumeNeedsAdministrator(const char* rootPath);
+
 #ifdef QUORVEL_TEST_HOOKS
 // Test builds only: reads of the volume are refused unless they are whole
 // sectors of this size (512 at first); how many were refused.

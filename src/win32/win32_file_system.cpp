@@ -4,6 +4,7 @@
 #include "win32/path_walk.h"
 #include "win32/raw_volume.h"
 #include "win32/utf8_text.h"
+#include "win32/wow64_redirection.h"
 
 #include <windows.h>
 
@@ -61,12 +62,20 @@ public:
 
     void closeVolume(RawVolume& volume) override { rawVolume.close(volume); }
 
+    bool volumeNeedsAdministrator(const char* rootPath) override {
+        return readTables && ntfsVolumeNeedsAdministrator(rootPath);
+    }
+
+    void beginDriveReading() override { turnRedirectionOff(redirection); }
+    void endDriveReading() override { turnRedirectionBackOn(redirection); }
+
     bool byPath = false;  // the path walk even where the handle walk could run: tests only
     bool readTables = true;  // false in tests only
     FolderWalk* way = nullptr;  // the drive's, from its root's opening on
     NtWalk ntWalk;
     PathWalk pathWalk;
     RawVolumeBytes rawVolume;
+    Wow64Redirection redirection{};  // off while a drive is read
 };
 
 // Constant-initialised: nothing has to run before the program's entry.

@@ -1,7 +1,8 @@
-// The pane while a drive is read: where the lines go, the folder's path
+// The pane while a drive is read: its heading, where the lines go, the folder's path
 // from its drive's root, and the path cut in the middle to fit.
 #include "pane/progress_layout.h"
 
+#include "tree/drive_prompt.h"
 #include "tree/folder_node.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,25 @@ TEST(ProgressLayout, LinesDownFromThePieBoxCorner) {
     for (int i = 0; i < progressLineCount; ++i) EXPECT_EQ(layout.lineY[i], lineY[i]) << i;
     EXPECT_EQ(layout.textWidth, 780);
     EXPECT_EQ(layoutProgress(15, 600, 13).textWidth, 0);
+}
+
+// The heading by how the drive is read: only a walk for want of an
+// administrator's rights says why it is slow.
+TEST(ProgressLayout, HeadingSaysHowTheDriveIsRead) {
+    struct Case {
+        bool fromFileTable, tableNeedsAdministrator;
+        const char* heading;
+    } cases[] = {
+        {true, false, "Reading the file table (Esc stops)"},
+        {false, false, "Reading the drive (Esc stops)"},
+        {false, true, "Reading folder by folder: run as administrator to read the file table (Esc stops)"},
+    };
+    for (const Case& c : cases) {
+        ScanProgress progress{};
+        progress.fromFileTable = c.fromFileTable;
+        progress.tableNeedsAdministrator = c.tableNeedsAdministrator;
+        EXPECT_STREQ(readingHeading(progress), c.heading);
+    }
 }
 
 std::string pathOf(const FolderNode* folder) {

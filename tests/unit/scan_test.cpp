@@ -46,6 +46,9 @@ struct ScanTest : ::testing::Test {
 
     void SetUp() override { root = &fs.addDrive('Q', "Data"); }
     void TearDown() override {
+        // However a reading ended, the disk was read within it, and it ended.
+        EXPECT_FALSE(fs.reading);
+        EXPECT_EQ(fs.callsOutsideReadings, 0);
         failTreeAllocationsAfter(-1);
         if (rootNode) releaseChain(rootNode);
         rootNode = nullptr;
@@ -294,6 +297,22 @@ TEST_F(ScanTest, ProgressIsToldAndAStopLeavesTheDriveAsItWas) {
     EXPECT_EQ(r->firstChild, nullptr);
     EXPECT_EQ(total(r), 0u);
     EXPECT_EQ(r->scanned, 0);
+}
+
+// A drive walked because its file table needs an administrator says so in
+// every report; another drive does not.
+TEST_F(ScanTest, ProgressTellsWhenTheFileTableNeedsAnAdministrator) {
+    root->folder("A").file("a", 10);
+    fs.addDrive('R', "Other").folder("B");
+    fs.drive('Q').tableNeedsAdministrator = true;
+    std::vector<bool> told;
+    fs.whileReading = [&](const ScanProgress& progress) {
+        told.push_back(progress.tableNeedsAdministrator);
+        return true;
+    };
+    ASSERT_TRUE(openDrive(fs, fs, drive()));
+    ASSERT_TRUE(openDrive(fs, fs, drive()->next));
+    EXPECT_EQ(told, (std::vector<bool>{true, true, false, false}));
 }
 
 TEST_F(ScanTest, FixedDriveOpenedTwiceTouchesNothing) {

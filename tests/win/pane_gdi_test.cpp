@@ -487,7 +487,7 @@ TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
     const std::wstring widePath = L"Q:\\\U0001F600\u0434" + std::wstring(200, L'n') + L"\\\u043F\U0001F600";
     linkHotSpotCount = 2;
     RECT update{0, 0, clientWidth, clientHeight};
-    paintReadingProgress(canvas.dc(), update, mainWindow, ScanProgress{12, 345, 5368709120ull, nullptr, false},
+    paintReadingProgress(canvas.dc(), update, mainWindow, ScanProgress{12, 345, 5368709120ull, nullptr, false, false},
                          path.c_str());
     EXPECT_EQ(update.top, paneTop);
     EXPECT_EQ(linkHotSpotCount, 0);
@@ -515,16 +515,19 @@ TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
     ASSERT_TRUE(cut.cut);
     ASSERT_GE(cut.headLength, 6u);  // "Q:\", the pair, the Cyrillic letter
     ASSERT_LE(cut.tailStart, widePath.size() - 4);
-    // The heading says whether the file table or the folders are read.
+    // The heading says whether the file table or the folders are read, and
+    // why the folders are where an administrator would read the table.
     struct Heading {
-        bool fromTable;
+        bool fromTable, tableNeedsAdministrator;
         const wchar_t* text;
     };
-    for (Heading heading : {Heading{false, L"Reading the drive (Esc stops)"},
-                            Heading{true, L"Reading the file table (Esc stops)"}}) {
+    for (Heading heading :
+         {Heading{false, false, L"Reading the drive (Esc stops)"},
+          Heading{true, false, L"Reading the file table (Esc stops)"},
+          Heading{false, true, L"Reading folder by folder: run as administrator to read the file table (Esc stops)"}}) {
         RECT again{0, 0, clientWidth, clientHeight};
-        paintReadingProgress(canvas.dc(), again, mainWindow,
-                             ScanProgress{12, 345, 5368709120ull, nullptr, heading.fromTable}, path.c_str());
+        ScanProgress progress{12, 345, 5368709120ull, nullptr, heading.fromTable, heading.tableNeedsAdministrator};
+        paintReadingProgress(canvas.dc(), again, mainWindow, progress, path.c_str());
         FillRect(dc, &pane, panelGroundBrush());
         const std::wstring lines[progressLineCount] = {
             heading.text, L"12 folder(s)", L"345 file(s)", L"5368709120 byte(s)",

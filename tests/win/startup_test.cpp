@@ -290,7 +290,7 @@ TEST_F(StartupTest, TheReadingShownIsACopyOfTheCountsAndTheFolderPath) {
     standIn.rootPath = "Q:\\";
     folder.name = "папка";
     folder.parent = &standIn;
-    ASSERT_TRUE(keepReadingAndPump(ScanProgress{1, 2, 3, &folder, false}));
+    ASSERT_TRUE(keepReadingAndPump(ScanProgress{1, 2, 3, &folder, false, false}));
     folder.name = standIn.rootPath = "gone";
     const ScanProgress* shown = shownScanProgress();
     ASSERT_NE(shown, nullptr);

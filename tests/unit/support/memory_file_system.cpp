@@ -100,8 +100,24 @@ void MemoryFileSystem::readVolumeLabel(const char* rootPath, char* label, unsign
     label[size - 1] = 0;
 }
 
+void MemoryFileSystem::countDiskCall() {
+    ++diskCalls;
+    if (!reading) ++callsOutsideReadings;
+}
+
+void MemoryFileSystem::beginDriveReading() {
+    if (reading) ++callsOutsideReadings;  // readings never overlap
+    reading = true;
+}
+
+bool MemoryFileSystem::volumeNeedsAdministrator(const char* rootPath) {
+    auto found = drives.find(rootPath[0]);
+    return found != drives.end() && found->second.tableNeedsAdministrator;
+}
+
 bool MemoryFileSystem::askRetryMissingDrive() {
     ++promptsShown;
+    if (!reading) ++callsOutsideReadings;
     if (whilePromptShown) whilePromptShown();
     if (promptAnswers.empty()) return false;
     bool retry = promptAnswers.front();
@@ -121,7 +137,7 @@ OpenFolder* MemoryFileSystem::open(MemoryFolder* folder) {
 }
 
 OpenFolder* MemoryFileSystem::openRoot(const char* rootPath, FolderIdentity& id) {
-    ++diskCalls;
+    countDiskCall();
     auto found = drives.find(driveLetterOf(rootPath));
     if (found == drives.end() || !found->second.present) return nullptr;
     currentDrive = found->first;
@@ -134,7 +150,7 @@ OpenFolder* MemoryFileSystem::openRoot(const char* rootPath, FolderIdentity& id)
 // the folder under a new name, and nothing once it is gone from its parent.
 OpenFolder* MemoryFileSystem::openChild(OpenFolder* parent, const void* key, uint32_t keySize,
                                         FolderIdentity* linkTarget) {
-    ++diskCalls;
+    countDiskCall();
     int id;
     if (lost || keySize != sizeof id) return nullptr;
     std::memcpy(&id, key, sizeof id);
@@ -153,7 +169,7 @@ OpenFolder* MemoryFileSystem::openChild(OpenFolder* parent, const void* key, uin
 }
 
 bool MemoryFileSystem::nextEntry(OpenFolder* folder, FolderEntry& entry) {
-    ++diskCalls;
+    countDiskCall();
     MemoryFolder& listed = *folder->folder;
     if (!listed.listable || folder->position >= listed.entries.size()) return false;
     if (listed.listingStopsAfter >= 0 && folder->handedOut >= listed.listingStopsAfter) return false;
@@ -172,7 +188,7 @@ bool MemoryFileSystem::nextEntry(OpenFolder* folder, FolderEntry& entry) {
 }
 
 bool MemoryFileSystem::closeFolder(OpenFolder* folder) {
-    ++diskCalls;
+    countDiskCall();
     bool losesPlace = folder->folder->closeLosesPlace;
     // A folder closed twice is used after it is freed: the sanitizer tells.
     for (OpenFolder*& record : opened) {

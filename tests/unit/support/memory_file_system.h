@@ -52,6 +52,7 @@ public:
         std::string volumeLabel;
         MemoryFolder* root = nullptr;
         bool present = true;
+        bool tableNeedsAdministrator = false;
     };
 
     ~MemoryFileSystem();
@@ -74,6 +75,10 @@ public:
     int labelsRead = 0;
     std::vector<std::string> labelReadFor;
     int diskCalls = 0;    // opens, reads and closes
+    bool reading = false;  // between beginDriveReading and endDriveReading
+    // Disk calls and prompts outside a reading of a drive, and readings
+    // begun inside one.
+    int callsOutsideReadings = 0;
     int openFolders = 0;  // opened and not closed yet
 
     uint32_t logicalDrives() override;
@@ -87,9 +92,13 @@ public:
                           FolderIdentity* linkTarget) override;
     bool nextEntry(OpenFolder* folder, FolderEntry& entry) override;
     bool closeFolder(OpenFolder* folder) override;
+    bool volumeNeedsAdministrator(const char* rootPath) override;
+    void beginDriveReading() override;
+    void endDriveReading() override { reading = false; }
 
 private:
     OpenFolder* open(MemoryFolder* folder);
+    void countDiskCall();
 
     std::map<char, Drive> drives;
     std::deque<MemoryFolder> folders;

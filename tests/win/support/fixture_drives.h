@@ -10,6 +10,7 @@
 //   V: a folder labelled "Fixtures" (through .windows-label)
 //   P: the NTFS volume "parts", G: "grown" (tests/support/ntfs-volume-contents),
 //      mounted read-only through ntfs-3g; \\.\P: and \\.\G: read their images
+// In a 64-bit prefix, C: itself, counted on Linux (C.manifest).
 // Manifests of the expected totals are copied to C:\fixtures\<letter>.manifest,
 // file lists ("SIZE<TAB>PATH" per file) to C:\fixtures\<letter>.files.
 #pragma once
