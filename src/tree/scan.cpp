@@ -13,6 +13,36 @@
 
 namespace {
 
+// The user is asked, and the window is kept alive, outside the reading of
+// the disk: with the disk read as it is (WoW64's redirection off), a message
+// box or a paint would load its DLLs from the 64-bit System32.
+class AskedOutsideReading : public DrivePrompt {
+public:
+    AskedOutsideReading(FileSystem& fs, DrivePrompt& user) : fileSystem(fs), user(user) {}
+
+    bool askRetryMissingDrive() override {
+        Pause pause(fileSystem);
+        return user.askRetryMissingDrive();
+    }
+    void tellScanIncomplete() override {
+        Pause pause(fileSystem);
+        user.tellScanIncomplete();
+    }
+    bool keepReading(const ScanProgress& progress) override {
+        Pause pause(fileSystem);
+        return user.keepReading(progress);
+    }
+
+private:
+    struct Pause {
+        explicit Pause(FileSystem& fs) : fileSystem(fs) { fileSystem.endDriveReading(); }
+        ~Pause() { fileSystem.beginDriveReading(); }
+        FileSystem& fileSystem;
+    };
+    FileSystem& fileSystem;
+    DrivePrompt& user;
+};
+
 // The drive's own way back up, in front of what its root holds. Below the
 // stand-in, as every folder of the root, until the tree is whole.
 bool startTree(FolderNode& standIn, NodeArena* arena) {
@@ -75,8 +105,9 @@ const WayOfReading waysOfReading[] = {readByFileTable, readByWalk};
 // the reading, puts it in that one's place with its totals. False when the
 // root is missing and given up, or the reading was stopped: the drive is
 // then as it was.
-bool readDrive(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive) {
+bool readDrive(FileSystem& fs, DrivePrompt& user, FolderNode* drive) {
     DriveReading reading(fs);
+    AskedOutsideReading prompt(fs, user);
     // The new tree is carved from an arena of its own, which the drive
     // takes over when it takes the tree; a drive without an arena (tests
     // make some) gets heap nodes.

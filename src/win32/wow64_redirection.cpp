@@ -4,9 +4,6 @@
 
 namespace {
 
-using DisableCall = BOOL(WINAPI*)(void** before);
-using RevertCall = BOOL(WINAPI*)(void* before);
-
 template <typename Call>
 Call kernel32Call(const char* name) {
     HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
@@ -17,12 +14,15 @@ Call kernel32Call(const char* name) {
 }  // namespace
 
 void turnRedirectionOff(Wow64Redirection& redirection) {
-    DisableCall disable = kernel32Call<DisableCall>("Wow64DisableWow64FsRedirection");
-    redirection.off = disable && disable(&redirection.before);
+    if (!redirection.lookedUp) {
+        redirection.disable = kernel32Call<decltype(redirection.disable)>("Wow64DisableWow64FsRedirection");
+        redirection.revert = kernel32Call<decltype(redirection.revert)>("Wow64RevertWow64FsRedirection");
+        redirection.lookedUp = true;
+    }
+    redirection.off = redirection.disable && redirection.revert && redirection.disable(&redirection.before);
 }
 
 void turnRedirectionBackOn(Wow64Redirection& redirection) {
-    RevertCall revert = kernel32Call<RevertCall>("Wow64RevertWow64FsRedirection");
-    if (redirection.off && revert) revert(redirection.before);
+    if (redirection.off) redirection.revert(redirection.before);
     redirection.off = false;
 }

@@ -46,9 +46,10 @@ struct ScanTest : ::testing::Test {
 
     void SetUp() override { root = &fs.addDrive('Q', "Data"); }
     void TearDown() override {
-        // However a reading ended, the disk was read within it, and it ended.
+        // However a reading ended, the disk was read within it, the user
+        // was asked outside it, and it ended.
         EXPECT_FALSE(fs.reading);
-        EXPECT_EQ(fs.callsOutsideReadings, 0);
+        EXPECT_EQ(fs.misplacedCalls, 0);
         failTreeAllocationsAfter(-1);
         if (rootNode) releaseChain(rootNode);
         rootNode = nullptr;

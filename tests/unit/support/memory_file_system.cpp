@@ -102,11 +102,11 @@ void MemoryFileSystem::readVolumeLabel(const char* rootPath, char* label, unsign
 
 void MemoryFileSystem::countDiskCall() {
     ++diskCalls;
-    if (!reading) ++callsOutsideReadings;
+    if (!reading) ++misplacedCalls;
 }
 
 void MemoryFileSystem::beginDriveReading() {
-    if (reading) ++callsOutsideReadings;  // readings never overlap
+    if (reading) ++misplacedCalls;  // readings never overlap
     reading = true;
 }
 
@@ -117,7 +117,7 @@ bool MemoryFileSystem::volumeNeedsAdministrator(const char* rootPath) {
 
 bool MemoryFileSystem::askRetryMissingDrive() {
     ++promptsShown;
-    if (!reading) ++callsOutsideReadings;
+    if (reading) ++misplacedCalls;
     if (whilePromptShown) whilePromptShown();
     if (promptAnswers.empty()) return false;
     bool retry = promptAnswers.front();
@@ -127,6 +127,7 @@ bool MemoryFileSystem::askRetryMissingDrive() {
 
 bool MemoryFileSystem::keepReading(const ScanProgress& progress) {
     ++progressReports;
+    if (reading) ++misplacedCalls;
     return !whileReading || whileReading(progress);
 }
 

@@ -76,16 +76,16 @@ public:
     std::vector<std::string> labelReadFor;
     int diskCalls = 0;    // opens, reads and closes
     bool reading = false;  // between beginDriveReading and endDriveReading
-    // Disk calls and prompts outside a reading of a drive, and readings
-    // begun inside one.
-    int callsOutsideReadings = 0;
+    // Disk calls outside a reading of a drive, prompts and progress reports
+    // inside one, and readings begun inside one.
+    int misplacedCalls = 0;
     int openFolders = 0;  // opened and not closed yet
 
     uint32_t logicalDrives() override;
     unsigned driveType(const char* rootPath) override;
     void readVolumeLabel(const char* rootPath, char* label, unsigned size) override;
     bool askRetryMissingDrive() override;
-    void tellScanIncomplete() override { ++incompleteNotices; }
+    void tellScanIncomplete() override { misplacedCalls += reading; ++incompleteNotices; }
     bool keepReading(const ScanProgress& progress) override;
     OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) override;
     OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize,
