@@ -1,5 +1,12 @@
 # build/native: host g++, portable code, unit tests under ASan+UBSan, benchmarks.
+# build/fuzz (QUORVEL_FUZZ, clang): the fuzz targets alone.
 option(QUORVEL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+option(QUORVEL_FUZZ "Build only the fuzz targets, for clang's libFuzzer" OFF)
+
+if(QUORVEL_FUZZ)
+  include(cmake/fuzz.cmake)
+  return()
+endif()
 
 file(GLOB POSIX_SOURCES CONFIGURE_DEPENDS src/posix/*.cpp)
 
@@ -63,27 +70,3 @@ endforeach()
 add_test(NAME resources COMMAND ${CMAKE_SOURCE_DIR}/tests/res/check-resources)
 # The setup's decisions when the package mirror is in mid-sync, against stand-ins.
 add_test(NAME setup COMMAND ${CMAKE_SOURCE_DIR}/tests/setup/setup-test)
-
-# The walk's fuzz target, for clang's libFuzzer: built only by a compiler
-# that takes -fsanitize=fuzzer (see bench/README.md).
-include(CheckCXXSourceCompiles)
-set(CMAKE_REQUIRED_FLAGS -fsanitize=fuzzer)
-check_cxx_source_compiles([[
-#include <cstddef>
-#include <cstdint>
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }
-]] QUORVEL_HAS_LIBFUZZER)
-unset(CMAKE_REQUIRED_FLAGS)
-if(QUORVEL_HAS_LIBFUZZER)
-  set(FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
-  add_executable(walk-fuzz tests/fuzz/walk_fuzz.cpp ${UNIT_SUPPORT} tests/support/reference_walk.cpp)
-  target_include_directories(walk-fuzz PRIVATE tests/unit)
-  target_compile_options(walk-fuzz PRIVATE ${FUZZ_FLAGS})
-  target_link_options(walk-fuzz PRIVATE ${FUZZ_FLAGS})
-  target_link_libraries(walk-fuzz quorvel_portable)
-  add_executable(table-fuzz tests/fuzz/table_fuzz.cpp ${UNIT_SUPPORT} tests/support/reference_walk.cpp)
-  target_include_directories(table-fuzz PRIVATE tests/unit)
-  target_compile_options(table-fuzz PRIVATE ${FUZZ_FLAGS})
-  target_link_options(table-fuzz PRIVATE ${FUZZ_FLAGS})
-  target_link_libraries(table-fuzz quorvel_portable)
-endif()

@@ -54,7 +54,7 @@ set(RESGEN ${CMAKE_BINARY_DIR}/host/resgen)
 add_custom_command(
   OUTPUT ${RESGEN}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
-  COMMAND c++ -std=c++17 -O2 -Wall -Wextra -o ${RESGEN} ${CMAKE_SOURCE_DIR}/tools/resgen.cpp
+  COMMAND c++ -std=c++17 -O2 -Wall -Wextra -Werror -o ${RESGEN} ${CMAKE_SOURCE_DIR}/tools/resgen.cpp
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/resgen.cpp
   COMMENT "Building the resource generator for the host")
 add_custom_command(

@@ -6,6 +6,17 @@
 
 namespace {
 
+// The boot sector's fields, as the format names them.
+enum BootField : uint32_t {
+    oemId = 0x03,  // "NTFS    "
+    bytesPerSector = 0x0B,
+    sectorsPerCluster = 0x0D,
+    totalSectors = 0x28,
+    mftLcn = 0x30,  // the file table's first cluster
+    clustersPerFileRecordSegment = 0x40,
+    endOfSectorMarker = 0x1FE,  // 0xAA55
+};
+
 // The shift of `value` when it is a power of two, else -1.
 int shiftOf(uint32_t value) {
     int shift = value ? __builtin_ctz(value) : -1;
@@ -26,12 +37,12 @@ int encodedShift(uint8_t field, int unitShift, bool negativeInUnits) {
 }  // namespace
 
 bool readBootSector(const uint8_t* sector, NtfsGeometry& geometry) {
-    if (std::memcmp(sector + 3, "NTFS    ", 8) != 0 || le16(sector + 510) != 0xAA55) return false;
-    int sectorShift = shiftOf(le16(sector + 0x0B));
-    int clusterShift = encodedShift(sector[0x0D], sectorShift, true);
-    int recordShift = encodedShift(sector[0x40], clusterShift, false);
-    uint64_t clusters = le64(sector + 0x28) >> ((clusterShift - sectorShift) & 31);
-    uint64_t mftCluster = le64(sector + 0x30);
+    if (std::memcmp(sector + oemId, "NTFS    ", 8) != 0 || le16(sector + endOfSectorMarker) != 0xAA55) return false;
+    int sectorShift = shiftOf(le16(sector + bytesPerSector));
+    int clusterShift = encodedShift(sector[sectorsPerCluster], sectorShift, true);
+    int recordShift = encodedShift(sector[clustersPerFileRecordSegment], clusterShift, false);
+    uint64_t clusters = le64(sector + totalSectors) >> ((clusterShift - sectorShift) & 31);
+    uint64_t mftCluster = le64(sector + mftLcn);
     geometry.sectorShift = static_cast<uint8_t>(sectorShift);
     geometry.clusterShift = static_cast<uint8_t>(clusterShift);
     geometry.recordShift = static_cast<uint8_t>(recordShift);

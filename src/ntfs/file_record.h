@@ -9,6 +9,14 @@ enum RecordFlag : uint16_t {
     recordIsDirectory = 0x0002,
 };
 
+// Records the format gives a meaning: the table's own, the root folder's,
+// and below the first user record the volume's other files of its own.
+enum ReservedRecord : uint32_t {
+    tableRecord = 0,
+    rootFolderRecord = 5,
+    firstUserRecord = 16,
+};
+
 struct RecordHeader {
     uint16_t sequence;       // what a file reference to this record must carry
     uint16_t flags;          // RecordFlag
@@ -85,8 +93,6 @@ struct FileName {
 // A resident $FILE_NAME value; false where it does not hold its name.
 bool readFileName(const Attribute& attribute, FileName& name);
 
-// The file attributes of a resident $STANDARD_INFORMATION value (0 where
-// it is too short to hold them).
-uint32_t standardFileAttributes(const Attribute& attribute);
-
-const uint32_t fileAttributeReparsePoint = 0x400;
+// The tag of a resident $REPARSE_POINT value (0 where it is not resident
+// or too short to hold one).
+uint32_t reparseTagOf(const Attribute& attribute);

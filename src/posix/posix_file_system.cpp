@@ -108,7 +108,7 @@ struct ImageBytes final : VolumeBytes {
     bool read(uint64_t offset, void* into, uint32_t length) override {
         char* at = static_cast<char*>(into);
         size_t place = static_cast<size_t>(at - buffer);
-        if (offset % 512 || length % 512 || place % 512 || place > volumeBufferSize || length > volumeBufferSize - place) {
+        if (!isWholeSectorRead(offset, length, place, volumeBufferSize, 512)) {
             ++refused;
             return false;
         }

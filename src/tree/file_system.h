@@ -22,6 +22,17 @@ struct FolderIdentity {
     uint64_t index;
 };
 
+// A folder with a reparse point is a directory link only where the point's
+// tag is a name surrogate (bit 29: junctions, symbolic links): the tag of a
+// cloud file's placeholder, of deduplicated or system-compressed data or of
+// another filter leaves it an ordinary folder, whose contents are its own.
+// A tag that is not known (0) is taken as a link, so that the loop guard
+// applies to it.
+inline bool reparseTagIsLink(uint32_t tag) {
+    const uint32_t nameSurrogate = 0x20000000;
+    return tag == 0 || (tag & nameSurrogate) != 0;
+}
+
 inline bool sameFolder(const FolderIdentity& a, const FolderIdentity& b) {
     return a.volume == b.volume && a.index == b.index;
 }
@@ -90,6 +101,15 @@ public:
 protected:
     ~VolumeBytes() = default;
 };
+
+// Whether a read of `length` bytes at `offset` into the buffer `place`
+// bytes in (a buffer of `bufferSize`) is of whole sectors of `sectorSize`,
+// as Windows takes reads of a volume; test builds refuse any other.
+inline bool isWholeSectorRead(uint64_t offset, uint32_t length, uintptr_t place, uint32_t bufferSize,
+                              uint32_t sectorSize) {
+    return offset % sectorSize == 0 && length % sectorSize == 0 && place % sectorSize == 0 && place <= bufferSize &&
+           length <= bufferSize - place;
+}
 
 struct RawVolume {
     VolumeBytes* bytes;

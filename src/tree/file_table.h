@@ -5,6 +5,9 @@
 // it; what the table cannot say exactly is left to the walk.
 #pragma once
 
+#include "tree/reading.h"
+#include "tree/table_folders.h"
+
 #include <cstdint>
 
 struct FolderNode;
@@ -13,29 +16,18 @@ struct RawVolume;
 struct ScanProgress;
 class DrivePrompt;
 
-enum class TableReading {
-    read,     // the tree is built
-    notNtfs,  // no NTFS volume: nothing was built
-    inexact,  // something could not be read exactly (damage, a short read, no memory)
-    stopped,  // the user asked
-};
-
 // Reads the file table of `volume` into the tree below `root`, a drive's
 // stand-in whose only child is the drive's own ".." node. Every folder gets
 // its ".." node first and its files' sizes in filesBytes; a folder's parent
 // is its folder node (`root` for the root's); a directory link is marked
 // (scanMarkLink) and left without children, for the walk to read as it
-// reads links. The volume's own files are left out, as listings leave them
-// out. Nodes are carved from `arena` (the heap when null). Until
-// finishTableTree, subfoldersBytes holds what tableReferenceOf gives. On
-// anything but `read`, what was built is the caller's to release.
-TableReading readFileTable(RawVolume& volume, FolderNode* root, NodeArena* arena, DrivePrompt& prompt,
-                           ScanProgress& progress);
+// reads links, on its way down by `linkPaths` (filled in on `read`; the
+// caller frees its items whatever the outcome). The volume's own files are
+// left out, as listings leave them out. Nodes are carved from `arena` (the
+// heap when null). On anything but `read`, what was built is the caller's
+// to release.
+// Read, stopped, or not this way: no NTFS volume, or something the reading
+// could not read exactly (damage, a short read, no memory).
+Reading readFileTable(RawVolume& volume, FolderNode* root, NodeArena* arena, DrivePrompt& prompt,
+                           ScanProgress& progress, TableFolders& linkPaths);
 
-// The file reference of a folder readFileTable made (its record's number
-// and sequence number), by which the walk can be asked to open it.
-uint64_t tableReferenceOf(const FolderNode* folder);
-
-// Clears what the reading kept in the tree's counters below `root`, and
-// makes `drive` the parent of the root's folders, as the walk makes it.
-void finishTableTree(FolderNode* root, FolderNode* drive);

@@ -9,6 +9,8 @@
 #include "tree/node_arena.h"
 #include "tree/walk.h"
 
+#include <cstdlib>
+
 namespace {
 
 // The user is asked, and the window is kept alive, outside the reading of
@@ -41,35 +43,63 @@ private:
     DrivePrompt& user;
 };
 
-// What reading the file table came to; `notRead` leaves the drive to the walk.
-enum class TableOutcome { read, notRead, stopped };
+// The drive's own way back up, in front of what its root holds. Below the
+// stand-in, as every folder of the root, until the tree is whole.
+bool startTree(FolderNode& standIn, NodeArena* arena) {
+    standIn.firstChild = newDotDotNode(arena, &standIn);
+    return standIn.firstChild != nullptr;
+}
 
-// Reads the drive's file table into the tree below `standIn`, its links by
-// the walk. Where the table cannot be read exactly, everything built from
-// it goes and the walk reads the drive, with no word to the user.
-TableOutcome readByFileTable(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive, FolderNode& standIn,
-                             NodeArena& arena, Ending& ending) {
-    RawVolume volume{};
-    if (!fs.openVolume(drive->rootPath, volume)) return TableOutcome::notRead;
-    ScanProgress progress{};
-    TableReading reading = TableReading::inexact;
-    // Below the stand-in until the tree is whole, as every folder of the root.
-    if ((standIn.firstChild = newDotDotNode(&arena, &standIn)))
-        reading = readFileTable(volume, &standIn, &arena, prompt, progress);
-    fs.closeVolume(volume);
-    if (reading == TableReading::read) {
-        ending = walkTableLinks(fs, prompt, &arena, &standIn, drive->rootPath, progress);
-        if (ending != Ending::stopped) {
-            finishTableTree(&standIn, drive);
-            return TableOutcome::read;
-        }
-    }
+// One way of reading the drive into the tree below `standIn`, carving its
+// nodes from `arena` (the heap when null). On `notThisWay` and `stopped`
+// nothing of what it built is left below the stand-in.
+using WayOfReading = Reading (*)(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive, FolderNode& standIn,
+                                 NodeArena* arena);
+
+// Leaves the stand-in as it was before a way was tried.
+Reading undo(Reading reading, FolderNode& standIn, NodeArena* arena) {
+    if (standIn.firstChild) releaseChain(standIn.firstChild);
     standIn.firstChild = nullptr;
     standIn.filesBytes = 0;
-    releaseArena(arena);
-    return reading == TableReading::stopped || ending == Ending::stopped ? TableOutcome::stopped
-                                                                         : TableOutcome::notRead;
+    if (arena) releaseArena(*arena);
+    return reading;
 }
+
+// The drive's file table, where its volume opens and holds one that can
+// be read exactly; its links by the walk.
+Reading readByFileTable(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive, FolderNode& standIn,
+                        NodeArena* arena) {
+    RawVolume volume{};
+    if (!fs.openVolume(drive->rootPath, volume)) return Reading::notThisWay;
+    ScanProgress progress{};
+    TableFolders linkPaths{nullptr, 0};
+    Reading reading = startTree(standIn, arena)
+                          ? readFileTable(volume, &standIn, arena, prompt, progress, linkPaths)
+                          : Reading::notThisWay;
+    fs.closeVolume(volume);
+    if (reading == Reading::read)
+        reading = walkTableLinks(fs, prompt, arena, &standIn, drive->rootPath, linkPaths, progress);
+    std::free(linkPaths.items);
+    return reading == Reading::stopped || reading == Reading::notThisWay ? undo(reading, standIn, arena) : reading;
+}
+
+// The walk, where the drive's root opens.
+Reading readByWalk(FileSystem& fs, DrivePrompt& prompt, FolderNode* drive, FolderNode& standIn, NodeArena* arena) {
+    FolderIdentity rootId;
+    OpenFolder* root = fs.openRoot(drive->rootPath, rootId);
+    if (!root) return Reading::notThisWay;
+    if (!startTree(standIn, arena)) {
+        fs.closeFolder(root);
+        return Reading::readInPart;
+    }
+    // A drive whose file table only an administrator may read says so while it is walked.
+    bool tableNeedsAdministrator = fs.volumeNeedsAdministrator(drive->rootPath);
+    Reading reading = walkDrive(fs, prompt, arena, root, rootId, &standIn, tableNeedsAdministrator);
+    return reading == Reading::stopped ? undo(reading, standIn, arena) : reading;
+}
+
+// The ways, in the order they are tried: the first that can read the drive does.
+const WayOfReading waysOfReading[] = {readByFileTable, readByWalk};
 
 // Reads the drive's tree beside the one it has and, unless the user stops
 // the reading, puts it in that one's place with its totals. False when the
@@ -80,7 +110,7 @@ bool readDrive(FileSystem& fs, DrivePrompt& user, FolderNode* drive) {
     AskedOutsideReading prompt(fs, user);
     // The new tree is carved from an arena of its own, which the drive
     // takes over when it takes the tree; a drive without an arena (tests
-    // make some) gets heap nodes, and is only walked.
+    // make some) gets heap nodes.
     NodeArena built;
     NodeArena* arena = arenaOfDrive(drive) ? &built : nullptr;
 
@@ -92,29 +122,16 @@ bool readDrive(FileSystem& fs, DrivePrompt& user, FolderNode* drive) {
     standIn.filesBytes = 0;
     standIn.subfoldersBytes = 0;
 
-    Ending ending = Ending::incomplete;
-    for (;;) {
-        TableOutcome table = arena ? readByFileTable(fs, prompt, drive, standIn, built, ending) : TableOutcome::notRead;
-        if (table == TableOutcome::stopped) return false;
-        if (table == TableOutcome::read) break;
-        FolderIdentity rootId;
-        if (OpenFolder* root = fs.openRoot(drive->rootPath, rootId)) {
-            // The drive's own way back up, in front of what its root lists.
-            bool tableNeedsAdministrator = fs.volumeNeedsAdministrator(drive->rootPath);
-            if ((standIn.firstChild = newDotDotNode(arena, drive)))
-                ending = walkDrive(fs, prompt, arena, root, rootId, &standIn, drive, tableNeedsAdministrator);
-            else
-                fs.closeFolder(root);
-            break;
+    Reading outcome = Reading::notThisWay;
+    while (outcome == Reading::notThisWay) {
+        for (WayOfReading way : waysOfReading) {
+            outcome = way(fs, prompt, drive, standIn, arena);
+            if (outcome != Reading::notThisWay) break;
         }
-        if (!prompt.askRetryMissingDrive()) return false;
+        if (outcome == Reading::stopped) return false;
+        if (outcome == Reading::notThisWay && !prompt.askRetryMissingDrive()) return false;
     }
-
-    if (ending == Ending::stopped) {
-        if (standIn.firstChild) releaseChain(standIn.firstChild);
-        releaseArena(built);
-        return false;
-    }
+    for (FolderNode* top = standIn.firstChild; top; top = top->next) top->parent = drive;
     // The drive's type is asked after the root's listing, as the medium is there.
     bool removable = fs.driveType(drive->rootPath) == driveTypeRemovable;
     replaceTreeOf(drive, standIn.firstChild, built);
@@ -123,8 +140,8 @@ bool readDrive(FileSystem& fs, DrivePrompt& user, FolderNode* drive) {
     rollUpTotals(drive);
     // A fixed drive is read once per run; one read only in part, or a
     // removable one, is read anew at the next opening.
-    drive->scanned = ending == Ending::complete && !removable;
-    if (ending == Ending::incomplete) prompt.tellScanIncomplete();
+    drive->scanned = outcome == Reading::read && !removable;
+    if (outcome == Reading::readInPart) prompt.tellScanIncomplete();
     return true;
 }
 

@@ -12,9 +12,13 @@
 // byte that does not belong to a UTF-8 sequence.
 const uint32_t replacementCharacter = 0xFFFD;
 
+// The longest name of a file or folder on every Windows file system (and
+// in an NTFS file name attribute), in UTF-16 units.
+const size_t longestName = 255;
+
 // The most bytes `units` UTF-16 units take in UTF-8: a pair of surrogates
 // takes 4 bytes, any other unit at most 3.
-inline size_t utf8RoomFor(size_t units) {
+constexpr size_t utf8RoomFor(size_t units) {
     return 3 * units;
 }
 

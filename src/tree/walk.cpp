@@ -21,8 +21,8 @@
 
 #include "tree/drive_prompt.h"
 #include "tree/file_system.h"
-#include "tree/file_table.h"
 #include "tree/folder_node.h"
+#include "tree/grow_array.h"
 #include "tree/scan_marks.h"
 
 #include <cstdlib>
@@ -40,14 +40,8 @@ struct KeyStack {
     ~KeyStack() { std::free(bytes); }
 
     bool push(const void* data, size_t length) {
-        if (size + length > capacity) {
-            size_t wanted = capacity ? capacity * 2 : 4096;
-            while (wanted < size + length) wanted *= 2;
-            void* grown = std::realloc(bytes, wanted);
-            if (!grown) return false;
-            bytes = static_cast<char*>(grown);
-            capacity = wanted;
-        }
+        while (size + length > capacity)
+            if (!growArray(bytes, capacity, size_t{4096})) return false;
         std::memcpy(bytes + size, data, length);
         size += length;
         return true;
@@ -75,15 +69,15 @@ struct Walk {
     FolderWalk& fs;
     DrivePrompt& prompt;
     NodeArena* arena;
-    FolderIdentity rootId{};
     Level* levels = nullptr;
     int depth = 0;  // levels in use
     int capacity = 0;
     KeyStack keys;
-    ScanProgress progress{};
+    ScanProgress& progress;  // what the reading has read, links and all
     bool lost = false;  // the disk cannot open anything more below the root
 
-    Walk(FolderWalk& system, DrivePrompt& user, NodeArena* nodes) : fs(system), prompt(user), arena(nodes) {}
+    Walk(FolderWalk& system, DrivePrompt& user, NodeArena* nodes, ScanProgress& shown)
+        : fs(system), prompt(user), arena(nodes), progress(shown) {}
 
     ~Walk() {
         while (depth > 0) leave();
@@ -91,13 +85,7 @@ struct Walk {
     }
 
     bool push(OpenFolder* folder, FolderNode* node, const FolderIdentity& id) {
-        if (depth == capacity) {
-            int wanted = capacity ? capacity * 2 : 64;
-            void* grown = std::realloc(levels, sizeof(Level) * wanted);
-            if (!grown) return false;
-            levels = static_cast<Level*>(grown);
-            capacity = wanted;
-        }
+        if (depth == capacity && !growArray(levels, capacity, 64)) return false;
         levels[depth++] = Level{folder, node, nullptr, id, keys.size, keys.size};
         return true;
     }
@@ -182,7 +170,9 @@ struct Walk {
     // Opens `child` of the innermost folder and makes it the innermost.
     Entry enter(FolderNode* child, const KeyHeader& header, const char* key) {
         Level& level = levels[depth - 1];
-        FolderIdentity id{rootId.volume, header.fileIndex};
+        // A listed folder lies on its parent's volume; a link's target says
+        // where it lies.
+        FolderIdentity id{level.id.volume, header.fileIndex};
         OpenFolder* folder = fs.openChild(level.folder, key, header.keySize, header.isLink ? &id : nullptr);
         if (!folder) return Entry::notEntered;
         bool loops = header.isLink && isOnPath(id);
@@ -192,10 +182,10 @@ struct Walk {
     }
 
     // Depth-first below the root, which is open and listed at level 0.
-    Ending run() {
-        if (!prompt.keepReading(progress)) return Ending::stopped;
+    Reading run() {
+        if (!prompt.keepReading(progress)) return Reading::stopped;
         while (depth > 0) {
-            if (lost) return Ending::incomplete;
+            if (lost) return Reading::readInPart;
             KeyHeader header;
             const char* key;
             FolderNode* child = nextKeyed(header, key);
@@ -204,12 +194,12 @@ struct Walk {
                 continue;
             }
             Entry entry = enter(child, header, key);
-            if (entry == Entry::outOfMemory) return Ending::incomplete;
+            if (entry == Entry::outOfMemory) return Reading::readInPart;
             if (entry == Entry::notEntered) continue;
-            if (!list(child)) return Ending::incomplete;
-            if (!prompt.keepReading(progress)) return Ending::stopped;
+            if (!list(child)) return Reading::readInPart;
+            if (!prompt.keepReading(progress)) return Reading::stopped;
         }
-        return lost ? Ending::incomplete : Ending::complete;
+        return lost ? Reading::readInPart : Reading::read;
     }
 };
 
@@ -225,70 +215,76 @@ FolderNode** foldersAbove(FolderNode* link, const FolderNode* standIn, int& coun
     return above;
 }
 
+uint64_t referenceOf(const TableFolders& linkPaths, const FolderNode* folder) {
+    const TableFolder* found = tableFolderOf(linkPaths, folder);
+    return found ? found->reference : 0;
+}
+
 // Opens the folders down to `link` from the root, then reads the link as
 // the walk reads it from its parent. A folder on the way that cannot be
 // opened leaves the link unentered, as it would leave the walk.
-Ending walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* rootPath) {
+Reading walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* rootPath,
+               const TableFolders& linkPaths) {
     FolderIdentity rootId;
     OpenFolder* root = walk.fs.openRoot(rootPath, rootId);
-    if (!root) return Ending::incomplete;
-    walk.rootId = rootId;
+    if (!root) return Reading::readInPart;
     if (!walk.push(root, standIn, rootId)) {
         walk.fs.closeFolder(root);
-        return Ending::incomplete;
+        return Reading::readInPart;
     }
     int count;
     FolderNode** above = foldersAbove(link, standIn, count);
-    if (!above) return Ending::incomplete;
+    if (!above) return Reading::readInPart;
     char key[1024];
     bool reached = true;
     for (int k = 0; k < count && reached; ++k) {
-        uint32_t keySize = walk.fs.keyFor(above[k]->name, tableReferenceOf(above[k]), key, sizeof key);
+        uint32_t keySize = walk.fs.keyFor(above[k]->name, referenceOf(linkPaths, above[k]), key, sizeof key);
         FolderIdentity id;
         OpenFolder* folder = keySize ? walk.fs.openChild(walk.levels[walk.depth - 1].folder, key, keySize, &id) : nullptr;
         reached = folder && walk.push(folder, above[k], id);
         if (folder && !reached) walk.fs.closeFolder(folder);
     }
     std::free(above);
-    if (!reached) return Ending::complete;
-    KeyHeader header{0, walk.fs.keyFor(link->name, tableReferenceOf(link), key, sizeof key), 1};
-    if (!header.keySize) return Ending::complete;
+    if (!reached) return Reading::read;
+    KeyHeader header{0, walk.fs.keyFor(link->name, referenceOf(linkPaths, link), key, sizeof key), 1};
+    if (!header.keySize) return Reading::read;
     Walk::Entry entry = walk.enter(link, header, key);
-    if (entry == Walk::Entry::outOfMemory) return Ending::incomplete;
-    if (entry == Walk::Entry::notEntered) return Ending::complete;
-    if (!walk.list(link)) return Ending::incomplete;
+    if (entry == Walk::Entry::outOfMemory) return Reading::readInPart;
+    if (entry == Walk::Entry::notEntered) return Reading::read;
+    if (!walk.list(link)) return Reading::readInPart;
     return walk.run();
 }
 
 }  // namespace
 
-Ending walkDrive(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
-                 const FolderIdentity& rootId, FolderNode* standIn, FolderNode* drive,
-                 bool tableNeedsAdministrator) {
-    Walk walk(fs, prompt, arena);
-    walk.rootId = rootId;
-    walk.progress.tableNeedsAdministrator = tableNeedsAdministrator;
+Reading walkDrive(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
+                  const FolderIdentity& rootId, FolderNode* standIn, bool tableNeedsAdministrator) {
+    ScanProgress progress{};
+    progress.tableNeedsAdministrator = tableNeedsAdministrator;
+    Walk walk(fs, prompt, arena, progress);
     if (!walk.push(root, standIn, rootId)) {
         fs.closeFolder(root);
-        return Ending::incomplete;
+        return Reading::readInPart;
     }
-    return walk.list(drive) ? walk.run() : Ending::incomplete;
+    return walk.list(standIn) ? walk.run() : Reading::readInPart;
 }
 
-Ending walkTableLinks(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, FolderNode* standIn,
-                      const char* rootPath, ScanProgress& progress) {
+Reading walkTableLinks(FolderWalk& fs, DrivePrompt& prompt, NodeArena* arena, FolderNode* standIn,
+                      const char* rootPath, const TableFolders& linkPaths, ScanProgress& progress) {
+    // One walk for every link, its progress going on from the table's.
     // Pre-order over the table's folders; a link's folders, once walked,
     // are not gone through again.
+    Walk walk(fs, prompt, arena, progress);
     for (FolderNode* node = standIn->firstChild; node;) {
         bool isLink = node->scanMarks & scanMarkLink;
         if (isLink) {
-            Walk walk(fs, prompt, arena);
-            walk.progress = progress;
-            Ending ending = walkLink(walk, node, standIn, rootPath);
-            progress = walk.progress;
-            if (ending != Ending::complete) return ending;
+            Reading ending = walkLink(walk, node, standIn, rootPath, linkPaths);
+            // Whatever stopped it, the next link is opened from the root again.
+            while (walk.depth > 0) walk.leave();
+            if (walk.lost) ending = Reading::readInPart;
+            if (ending != Reading::read) return ending;
         }
         node = nextInTree(node, standIn, !isLink);
     }
-    return Ending::complete;
+    return Reading::read;
 }

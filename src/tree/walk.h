@@ -2,6 +2,9 @@
 // each subfolder opened from its parent by the key its listing gave.
 #pragma once
 
+#include "tree/reading.h"
+#include "tree/table_folders.h"
+
 class DrivePrompt;
 class FolderWalk;
 struct FolderIdentity;
@@ -10,27 +13,19 @@ struct NodeArena;
 struct OpenFolder;
 struct ScanProgress;
 
-// How a walk ended.
-enum class Ending {
-    complete,
-    incomplete,  // the heap ran out, or the disk lost its place: what was read stays
-    stopped,     // the user asked: nothing of it is kept
-};
-
 // Walks the drive whose root is open as `root` (and is closed by the walk)
-// into the tree below `standIn`, which stands for `drive` until the tree is
-// whole and holds only the drive's own ".." node: the root's folders get
-// `drive` as their parent. Nodes are carved from `arena` (the heap when null).
-// Its progress tells whether the drive's file table needs an administrator.
-Ending walkDrive(FolderWalk& walk, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
-                 const FolderIdentity& rootId, FolderNode* standIn, FolderNode* drive,
-                 bool tableNeedsAdministrator);
+// into the tree below `standIn`, which stands for the drive until the tree
+// is whole and holds only the drive's own ".." node. Nodes are carved from
+// `arena` (the heap when null). Read, read in part, or stopped. Its
+// progress tells whether the drive's file table needs an administrator.
+Reading walkDrive(FolderWalk& walk, DrivePrompt& prompt, NodeArena* arena, OpenFolder* root,
+                  const FolderIdentity& rootId, FolderNode* standIn, bool tableNeedsAdministrator);
 
 // Reads each directory link of a tree that the file table built below
 // `standIn` (links marked, without children) the way the walk reads links:
 // opened from its parent, followed unless it leads to a folder on its own
 // path, every folder below it walked. The folders on the way down are
-// opened by the keys `walk` gives for their names and table references.
-// `progress` goes on from what the table counted.
-Ending walkTableLinks(FolderWalk& walk, DrivePrompt& prompt, NodeArena* arena, FolderNode* standIn,
-                      const char* rootPath, ScanProgress& progress);
+// opened by the keys `walk` gives for their names and the references
+// `linkPaths` holds. `progress` goes on from what the table counted.
+Reading walkTableLinks(FolderWalk& walk, DrivePrompt& prompt, NodeArena* arena, FolderNode* standIn,
+                      const char* rootPath, const TableFolders& linkPaths, ScanProgress& progress);

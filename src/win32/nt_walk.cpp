@@ -4,6 +4,7 @@
 #include "win32/nt_records.h"
 #include "win32/utf8_text.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -17,11 +18,26 @@ const ULONG fileOpenForBackupIntent = 0x4000;
 const ACCESS_MASK listAndTraverse = FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE;
 const ULONG shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 const ULONG listingBytes = 65536;
-const int nameBytes = 1024;  // a name of 255 units takes at most 765 bytes in UTF-8
-// A key: the folder's file ID (8 bytes) followed by its wide name as listed,
-// which is how the listing record lays them out.
+const int nameBytes = utf8RoomFor(longestName) + 1;
+// A key, the one layout of the walk's keys: the folder's file ID (8 bytes)
+// and then its wide name, as the listing record lays them out, so that a
+// listed folder's key is its record's own bytes (describe); keyFor writes
+// the same for a folder the file table names, and keyParts reads it.
 const uint32_t fileIdBytes = 8;
-const ULONG longestName = 255;  // characters of a name on every Windows file system
+static_assert(offsetof(FILE_ID_BOTH_DIR_INFO, FileName) == offsetof(FILE_ID_BOTH_DIR_INFO, FileId) + fileIdBytes,
+              "a listing record's file ID is followed by its name");
+
+// The file ID and the name of a key, copied out: the walk keeps keys at
+// any address. False where the key holds no file ID; no name (0 bytes)
+// where it is longer than any name can be.
+bool keyParts(const void* key, uint32_t keySize, char (&fileId)[fileIdBytes], WCHAR (&name)[longestName],
+              ULONG& nameBytes) {
+    if (keySize < fileIdBytes) return false;
+    nameBytes = keySize - fileIdBytes <= sizeof name ? keySize - fileIdBytes : 0;
+    std::memcpy(fileId, key, fileIdBytes);
+    std::memcpy(name, static_cast<const char*>(key) + fileIdBytes, nameBytes);
+    return true;
+}
 
 template <typename Call>
 Call ntdllCall(const char* name) {
@@ -92,11 +108,12 @@ bool ntWalkAvailable() {
     return nt.openFile && nt.queryDirectory && nt.close && nt.queryInformation;
 }
 
-// The volume is the root's: a link is taken to lead within the drive it is
-// read from.
-bool NtWalk::identify(HANDLE folder, FolderIdentity& id) const {
-    id.volume = rootVolume;
-    return ntFolderIndex(folder, id.index);
+bool ntFolderIdentity(void* folder, FolderIdentity& id) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(folder, &information)) return false;
+    id.volume = information.dwVolumeSerialNumber;
+    id.index = uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow;
+    return true;
 }
 
 // The next record of the listing, reading a buffer's worth when the last
@@ -125,7 +142,10 @@ void NtWalk::describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry) {
     entry.name = name;
     entry.size = static_cast<uint64_t>(read.EndOfFile.QuadPart);
     entry.isFolder = (read.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.isLink = entry.isFolder && (read.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // A reparse point's listing record carries its tag where the extended
+    // attributes' size would be.
+    entry.isLink = entry.isFolder && (read.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                   reparseTagIsLink(read.EaSize);
     entry.fileIndex = static_cast<uint64_t>(read.FileId.QuadPart);
     entry.key = &read.FileId;
     entry.keySize = fileIdBytes + read.FileNameLength;
@@ -140,11 +160,10 @@ OpenFolder* NtWalk::openRoot(const char* rootPath, FolderIdentity& id) {
         name = buffer + listingBytes;
     }
     if (!SetCurrentDirectoryA(rootPath)) return nullptr;
-    if (!GetVolumeInformationA(rootPath, nullptr, 0, &rootVolume, nullptr, nullptr, nullptr, 0)) rootVolume = 0;
     HANDLE root = CreateFileA(rootPath, listAndTraverse, shareAll, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (root == INVALID_HANDLE_VALUE) return nullptr;
-    if (!identify(root, id)) {
+    if (!ntFolderIdentity(root, id)) {
         nt.close(root);
         return nullptr;
     }
@@ -155,23 +174,16 @@ OpenFolder* NtWalk::openRoot(const char* rootPath, FolderIdentity& id) {
 // By the name exactly as listed, case and all; by the file ID where the
 // name cannot be one NT name or the system refuses it (a '?' or '*' in it).
 OpenFolder* NtWalk::openChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* linkTarget) {
-    if (keySize < fileIdBytes) return nullptr;
-    ULONG nameSize = keySize - fileIdBytes;
-    // The walk keeps keys at any address: the name is read from an aligned copy.
+    char fileId[fileIdBytes];
     WCHAR wideName[longestName];
+    ULONG nameSize;
+    if (!keyParts(key, keySize, fileId, wideName, nameSize)) return nullptr;
     HANDLE opened = nullptr;
-    if (nameSize > 0 && nameSize <= sizeof wideName) {
-        std::memcpy(wideName, static_cast<const char*>(key) + fileIdBytes, nameSize);
-        if (!holdsSeparator(wideName, nameSize / sizeof(WCHAR)))
-            opened = openRelative(handleOf(parent), wideName, nameSize, 0);
-    }
-    if (!opened) {
-        char fileId[fileIdBytes];
-        std::memcpy(fileId, key, fileIdBytes);
-        opened = openRelative(handleOf(parent), fileId, fileIdBytes, fileOpenByFileId);
-    }
+    if (nameSize > 0 && !holdsSeparator(wideName, nameSize / sizeof(WCHAR)))
+        opened = openRelative(handleOf(parent), wideName, nameSize, 0);
+    if (!opened) opened = openRelative(handleOf(parent), fileId, fileIdBytes, fileOpenByFileId);
     if (!opened) return nullptr;
-    if (linkTarget && !identify(opened, *linkTarget)) {
+    if (linkTarget && !ntFolderIdentity(opened, *linkTarget)) {
         nt.close(opened);
         return nullptr;
     }

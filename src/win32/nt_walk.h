@@ -15,6 +15,11 @@ bool ntWalkAvailable();
 // under Wine is a round trip to the mount manager). Needs ntWalkAvailable.
 bool ntFolderIndex(void* folder, uint64_t& index);
 
+// Where the folder open as `folder` lies: its volume's serial and its index
+// there. A link may lead to another volume, so the root and every link's
+// target are asked (one round trip to the mount manager under Wine).
+bool ntFolderIdentity(void* folder, FolderIdentity& id);
+
 class NtWalk final : public FolderWalk {
 public:
     OpenFolder* openRoot(const char* rootPath, FolderIdentity& id) override;
@@ -26,7 +31,6 @@ public:
     uint32_t keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) override;
 
 private:
-    bool identify(HANDLE folder, FolderIdentity& id) const;
     const FILE_ID_BOTH_DIR_INFO* nextRecord(bool first);
     void describe(const FILE_ID_BOTH_DIR_INFO& read, FolderEntry& entry);
 
@@ -39,5 +43,4 @@ private:
     char* buffer = nullptr;  // from the heap, once: an array here would be stored in the program file
     char* name = nullptr;    // the entry's name in UTF-8, at the buffer's end
     HANDLE rootFolder = nullptr;
-    DWORD rootVolume = 0;  // the serial of the root's volume, read once per walk
 };

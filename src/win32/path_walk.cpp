@@ -52,15 +52,18 @@ bool PathWalk::isAtExpected() const {
 namespace {
 
 // The identity of the folder `path` names from the current directory
-// (links followed), told apart by its index alone; zero where the system
-// cannot open a folder as a file (Windows 9x, which has no links either).
-void identify(const char* path, FolderIdentity& id) {
+// (links followed): with its volume for a root or a link's target, by its
+// index alone for a listed folder (the volume is its parent's); zero where
+// the system cannot open a folder as a file (Windows 9x, which has no links
+// either).
+void identify(const char* path, FolderIdentity& id, bool withVolume) {
     id = FolderIdentity{0, 0};
     if (!ntWalkAvailable()) return;
     HANDLE folder = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return;
-    if (!ntFolderIndex(folder, id.index)) id.index = 0;
+    bool known = withVolume ? ntFolderIdentity(folder, id) : ntFolderIndex(folder, id.index);
+    if (!known) id = FolderIdentity{0, 0};
     CloseHandle(folder);
 }
 
@@ -81,14 +84,16 @@ void PathWalk::describe(FolderEntry& entry) const {
     entry.name = place->name;
     entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
     entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // The find data carries a reparse point's tag in its first reserved field.
+    entry.isLink = entry.isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                   reparseTagIsLink(found.dwReserved0);
     const char* key = entry.isFolder ? enterName(found) : "";
     entry.key = key;
     entry.keySize = static_cast<uint32_t>(std::strlen(key));
     // The listing gives no index: the walk needs one for every folder that
     // may lie on its path, to tell a link that leads back up.
     FolderIdentity id = {0, 0};
-    if (entry.keySize) identify(key, id);
+    if (entry.keySize) identify(key, id, false);
     entry.fileIndex = id.index;
 }
 
@@ -100,7 +105,7 @@ OpenFolder* PathWalk::openRoot(const char* rootPath, FolderIdentity& id) {
     if (std::strlen(rootPath) != 3 || !SetCurrentDirectoryA(rootPath)) return nullptr;
     std::memcpy(place->expected, rootPath, 4);
     place->length = 3;
-    identify(".", id);
+    identify(".", id, true);
     return asOpen(place->length);
 }
 
@@ -128,7 +133,7 @@ OpenFolder* PathWalk::openChild(OpenFolder* parent, const void* key, uint32_t ke
         if (!SetCurrentDirectoryA(place->expected) || !isAtExpected()) place->length = 0;
         return nullptr;
     }
-    if (linkTarget) identify(".", *linkTarget);
+    if (linkTarget) identify(".", *linkTarget, true);
     return asOpen(place->length);
 }
 

@@ -43,8 +43,7 @@ void RawVolumeBytes::close(RawVolume& volume) {
 bool RawVolumeBytes::read(uint64_t offset, void* into, uint32_t length) {
 #ifdef QUORVEL_TEST_HOOKS
     uintptr_t place = static_cast<uintptr_t>(static_cast<uint8_t*>(into) - buffer);
-    if (offset % checkedSectorSize || length % checkedSectorSize || place % checkedSectorSize ||
-        place > bufferSize || length > bufferSize - place) {
+    if (!isWholeSectorRead(offset, length, place, bufferSize, checkedSectorSize)) {
         ++refused;
         return false;
     }

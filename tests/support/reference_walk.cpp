@@ -54,7 +54,7 @@ struct ReferenceWalk {
         }
         for (const Subfolder& sub : subfolders) {
             if (!complete) break;
-            FolderIdentity id{root.volume, sub.fileIndex};
+            FolderIdentity id{path.back().volume, sub.fileIndex};
             OpenFolder* child = fs.openChild(folder, sub.key.data(), static_cast<uint32_t>(sub.key.size()),
                                              sub.isLink ? &id : nullptr);
             if (!child) continue;

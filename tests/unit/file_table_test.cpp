@@ -29,12 +29,14 @@ namespace {
 // Remembers whether the reading came from the table, and stops it where asked.
 struct TablePrompt final : DrivePrompt {
     bool fromTable = false;  // as the last report said
+    ScanProgress last{};
     int reports = 0;
     int stopAt = -1;  // the report that answers false
     bool askRetryMissingDrive() override { return false; }
     void tellScanIncomplete() override { ADD_FAILURE() << "told incomplete"; }
     bool keepReading(const ScanProgress& progress) override {
         fromTable = progress.fromFileTable;
+        last = progress;
         return reports++ != stopAt;
     }
 };
@@ -68,7 +70,7 @@ struct ReadDrive {
 
 class FileTable : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { volumes = new MountedNtfsVolumes({"parts", "grown"}); }
+    static void SetUpTestSuite() { volumes = new MountedNtfsVolumes({"parts", "grown", "surrogates"}); }
     static void TearDownTestSuite() {
         delete volumes;
         volumes = nullptr;
@@ -109,7 +111,8 @@ void writeAt(const std::string& image, uint64_t offset, const void* bytes, size_
 }
 
 // What make-ntfs-volumes says of where `path` (or "#N") lies in the
-// image: the record's offset, "runs_offset" where record 0's runs begin.
+// image: the record's offset, "runs_offset" where record 0's runs begin,
+// "extent_offset" and "extent_bytes" of the table's first extent.
 std::map<std::string, uint64_t> whereIs(const std::string& image, const std::string& path) {
     std::string script = __FILE__;
     script = script.substr(0, script.rfind('/')) + "/../support/make-ntfs-volumes";
@@ -119,9 +122,10 @@ std::map<std::string, uint64_t> whereIs(const std::string& image, const std::str
     char line[512];
     while (out && std::fgets(line, sizeof line, out)) {
         std::string text = line;
-        if (text.rfind("record=", 0) != 0 && text.rfind("mft_runs record=0 ", 0) != 0) continue;
+        bool extent = text.rfind("mft_extent vcn=0 ", 0) == 0;
+        if (text.rfind("record=", 0) != 0 && text.rfind("mft_runs record=0 ", 0) != 0 && !extent) continue;
         if (text.rfind("record=", 0) == 0 && facts.count("record")) continue;
-        std::string prefix = text.rfind("mft_runs", 0) == 0 ? "runs_" : "";
+        std::string prefix = text.rfind("mft_runs", 0) == 0 ? "runs_" : extent ? "extent_" : "";
         for (size_t at = 0; (at = text.find('=', at)) != std::string::npos; ++at) {
             size_t start = text.rfind(' ', at);
             start = start == std::string::npos ? 0 : start + 1;
@@ -130,6 +134,35 @@ std::map<std::string, uint64_t> whereIs(const std::string& image, const std::str
     }
     if (out) pclose(out);
     return facts;
+}
+
+// A record of the image with its fixups put back, and its first attribute
+// of `type` (type 0 where it has none).
+struct ImageRecord {
+    uint64_t offset;
+    std::vector<uint8_t> bytes;
+    RecordHeader header{};
+    Attribute attribute{};
+    // Where a byte of the attribute's value lies in the image.
+    uint64_t valueAt(uint32_t within) const {
+        return offset + static_cast<uint64_t>(attribute.value - bytes.data()) + within;
+    }
+};
+
+ImageRecord recordAt(const std::string& image, uint64_t offset, uint64_t size, uint32_t type) {
+    ImageRecord record{offset, bytesAt(image, offset, size)};
+    EXPECT_EQ(readRecordHeader(record.bytes.data(), static_cast<uint32_t>(size), record.header), RecordState::inUse);
+    AttributeCursor cursor = attributesOf(record.bytes.data(), record.header);
+    while (nextAttribute(cursor, record.attribute) && record.attribute.type != type) {
+    }
+    if (record.attribute.type != type) record.attribute = Attribute{};
+    return record;
+}
+
+std::vector<uint8_t> littleEndian(uint64_t value, size_t bytes) {
+    std::vector<uint8_t> out(bytes);
+    for (size_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
+    return out;
 }
 
 // Each volume: the table read, the walk's tree in any order (names, links
@@ -150,6 +183,24 @@ TEST_F(FileTable, EachVolumeReadsAsTheWalkAndTheCountOnLinux) {
         EXPECT_EQ(firstTreeDifference(table.drive, walk.drive, true), "") << name;
         EXPECT_EQ(totalsBelow(table.drive), totalsOf(v.manifest)) << name;
     }
+}
+
+// Only name surrogates are links: the folder whose reparse point is a cloud
+// file's placeholder is read from the table with its contents (no count on
+// Linux or Wine sees them: the expectation is what was written), while the
+// junction and the symbolic link to "plain" are read as links, by the walk.
+TEST_F(FileTable, OnlyNameSurrogatesAreLinks) {
+    const NtfsVolume* found = volume("surrogates");
+    ASSERT_NE(found, nullptr);
+    PosixFileSystem fs('P', found->mount.c_str(), 3, found->image.c_str());
+    ReadDrive read;
+    ASSERT_TRUE(openDrive(fs, read.prompt, read.drive));
+    EXPECT_TRUE(read.prompt.fromTable);
+    std::map<std::string, std::pair<uint64_t, uint64_t>> written = {
+        {".", {0, 1024 + 3 * 500}},   {"placeholder", {1000, 24}}, {"placeholder/inner", {24, 0}},
+        {"plain", {500, 0}},          {"junction", {500, 0}},      {"symbolic", {500, 0}},
+    };
+    EXPECT_EQ(totalsBelow(read.drive), written);
 }
 
 // A stop while the table is read leaves the drive with its tree; the next
@@ -184,25 +235,39 @@ TEST_F(FileTable, DamageLeavesTheDriveToTheWalkWithExactTotals) {
     const NtfsVolume& v = *found;
     auto folder = whereIs(v.image, "hardlinks/a");
     ASSERT_EQ(folder["in_use"], 1u);
-    // The folder's first name, read with its fixups put back: where its
-    // parent reference lies, and the folder's own reference.
-    std::vector<uint8_t> record = bytesAt(v.image, folder["offset"], folder["size"]);
-    RecordHeader header;
-    ASSERT_EQ(readRecordHeader(record.data(), static_cast<uint32_t>(record.size()), header), RecordState::inUse);
-    AttributeCursor cursor = attributesOf(record.data(), header);
-    Attribute name{};
-    while (nextAttribute(cursor, name) && name.type != attributeFileName) {
-    }
-    ASSERT_EQ(name.type, attributeFileName);
-    uint64_t parentAt = folder["offset"] + static_cast<uint64_t>(name.value - record.data());
+    ASSERT_GE(folder["size"], 1024u) << "records of one stride";
+    // The folder's first name: where its parent reference lies, and the
+    // folder's own reference.
+    ImageRecord name = recordAt(v.image, folder["offset"], folder["size"], attributeFileName);
+    ASSERT_EQ(name.attribute.type, attributeFileName);
+    uint64_t parentAt = name.valueAt(0);
     ASSERT_LT(parentAt % 512, 502u) << "the reference must not cross a sector's checked end";
-    uint64_t self = folder["record"] | uint64_t{header.sequence} << 48;
-    std::vector<uint8_t> selfBytes(8);
-    for (int i = 0; i < 8; ++i) selfBytes[i] = static_cast<uint8_t>(self >> (8 * i));
+    std::vector<uint8_t> selfBytes = littleEndian(folder["record"] | uint64_t{name.header.sequence} << 48, 8);
+    // A file's name whose parent is the table's record count, one past its last.
+    auto file = whereIs(v.image, "root.bin");
+    ImageRecord fileName = recordAt(v.image, file["offset"], file["size"], attributeFileName);
+    auto table = whereIs(v.image, "#0");
+    ImageRecord tableData = recordAt(v.image, table["offset"], table["size"], attributeData);
+    ASSERT_FALSE(tableData.attribute.resident);
+    uint64_t records = tableData.attribute.initializedSize / table["size"];
+    ASSERT_LT(fileName.valueAt(0) % 512, 504u);
+    // An extension record of the file of 46 names (the first whose base it
+    // is, in the table's first extent): made another file's, or given
+    // another sequence number than its base record's list names.
+    auto many = whereIs(v.image, "manynames/first");
+    uint64_t extension = 0;
+    for (uint64_t at = 0; at < table["extent_bytes"] && !extension; at += table["size"]) {
+        std::vector<uint8_t> bytes = bytesAt(v.image, table["extent_offset"] + at, table["size"]);
+        RecordHeader header;
+        if (readRecordHeader(bytes.data(), static_cast<uint32_t>(bytes.size()), header) == RecordState::inUse &&
+            (header.baseReference & 0xFFFFFFFFFFFF) == many["record"])
+            extension = table["extent_offset"] + at;
+    }
+    ASSERT_NE(extension, 0u) << "manynames/first has no extension record in the first extent";
+    uint8_t extensionSequence = bytesAt(v.image, extension + 0x10, 1)[0];
     // The table's first run starts elsewhere on the volume: its start
     // field's top byte changed. And a volume that, its boot sector says,
     // ends 100 clusters in, before the table does.
-    auto table = whereIs(v.image, "#0");
     uint8_t runHeader = bytesAt(v.image, table["runs_offset"], 1)[0];
     uint64_t startTop = table["runs_offset"] + (runHeader & 0x0F) + (runHeader >> 4);
     uint8_t moved = static_cast<uint8_t>(bytesAt(v.image, startTop, 1)[0] + 40);
@@ -217,6 +282,11 @@ TEST_F(FileTable, DamageLeavesTheDriveToTheWalkWithExactTotals) {
     };
     const Damage damages[] = {
         {"a torn sector in a folder's record", folder["offset"] + 510, {0xEE, 0xEE}, 0},
+        {"a torn sector in a record's last stride", folder["offset"] + folder["size"] - 2, {0xEE, 0xEE}, 0},
+        {"a name whose parent is one past the table's last record", fileName.valueAt(0), littleEndian(records, 6), 0},
+        {"an extension record of another file", extension + 0x20, littleEndian(many["record"] + 1, 6), 0},
+        {"an extension record of another sequence number", extension + 0x10,
+         {static_cast<uint8_t>(extensionSequence + 1)}, 0},
         {"a folder that names itself as its parent", parentAt, selfBytes, 0},
         {"data runs that lead elsewhere", startTop, {moved}, 0},
         {"data runs past the volume's end", 0x28, shortVolume, 0},
@@ -235,6 +305,99 @@ TEST_F(FileTable, DamageLeavesTheDriveToTheWalkWithExactTotals) {
         EXPECT_EQ(totalsBelow(read.drive), totalsOf(v.manifest)) << damage.what;
         unlink(copy.c_str());
     }
+}
+
+// A folder whose parent reference carries another sequence number than
+// its parent's record is stale (no listing shows it): the table is read,
+// and leaves it out with everything below it, in the tree and in the
+// progress (its two names of one file aside).
+TEST_F(FileTable, AFolderWithAStaleParentIsLeftOut) {
+    const NtfsVolume* found = volume("parts");
+    ASSERT_NE(found, nullptr);
+    const NtfsVolume& v = *found;
+    auto folder = whereIs(v.image, "hardlinks/a");
+    ImageRecord name = recordAt(v.image, folder["offset"], folder["size"], attributeFileName);
+    ASSERT_EQ(name.attribute.type, attributeFileName);
+    uint64_t sequenceAt = name.valueAt(6);
+    ASSERT_LT(sequenceAt % 512, 508u);
+    std::vector<uint8_t> sequence = bytesAt(v.image, sequenceAt, 2);
+    sequence[0] ^= 0x40;
+    std::string copy = copyOf(v, "stale");
+    writeAt(copy, sequenceAt, sequence.data(), sequence.size());
+    PosixFileSystem fs('P', v.mount.c_str(), 3, copy.c_str());
+    PosixFileSystem whole('P', v.mount.c_str(), 3, v.image.c_str());
+    ReadDrive read, wholeRead;
+    ASSERT_TRUE(openDrive(fs, read.prompt, read.drive));
+    ASSERT_TRUE(openDrive(whole, wholeRead.prompt, wholeRead.drive));
+    unlink(copy.c_str());
+    EXPECT_TRUE(read.prompt.fromTable);
+    EXPECT_EQ(read.prompt.last.files, wholeRead.prompt.last.files - 2);
+    EXPECT_EQ(read.prompt.last.bytes, read.drive->filesBytes + read.drive->subfoldersBytes);
+    EXPECT_EQ(wholeRead.prompt.last.bytes, wholeRead.drive->filesBytes + wholeRead.drive->subfoldersBytes);
+    auto expected = totalsOf(v.manifest);
+    auto gone = expected.at("hardlinks/a");
+    for (auto at = expected.begin(); at != expected.end();)
+        at = at->first == "hardlinks/a" || at->first.rfind("hardlinks/a/", 0) == 0 ? expected.erase(at) : std::next(at);
+    expected.at("hardlinks").second -= gone.first + gone.second;
+    expected.at(".").second -= gone.first + gone.second;
+    ASSERT_GT(gone.first, 0u);
+    EXPECT_EQ(totalsBelow(read.drive), expected);
+}
+
+// The drive's volume through a buffer of `size` bytes, the rest as given.
+struct SmallBuffer final : FileSystem {
+    FileSystem& inner;
+    uint32_t size;
+    SmallBuffer(FileSystem& disk, uint32_t bytes) : inner(disk), size(bytes) {}
+    uint32_t logicalDrives() override { return inner.logicalDrives(); }
+    unsigned driveType(const char* root) override { return inner.driveType(root); }
+    void readVolumeLabel(const char* root, char* label, unsigned room) override {
+        inner.readVolumeLabel(root, label, room);
+    }
+    OpenFolder* openRoot(const char* root, FolderIdentity& id) override { return inner.openRoot(root, id); }
+    OpenFolder* openChild(OpenFolder* parent, const void* key, uint32_t keySize, FolderIdentity* target) override {
+        return inner.openChild(parent, key, keySize, target);
+    }
+    bool nextEntry(OpenFolder* folder, FolderEntry& entry) override { return inner.nextEntry(folder, entry); }
+    bool closeFolder(OpenFolder* folder) override { return inner.closeFolder(folder); }
+    uint32_t keyFor(const char* name, uint64_t reference, void* key, uint32_t room) override {
+        return inner.keyFor(name, reference, key, room);
+    }
+    bool openVolume(const char* root, RawVolume& volume) override {
+        if (!inner.openVolume(root, volume)) return false;
+        volume.bufferSize = size;
+        return true;
+    }
+    void closeVolume(RawVolume& volume) override { inner.closeVolume(volume); }
+};
+
+// The parts volume said to have sectors of 4,096 bytes (its clusters one
+// sector each): read from its table through the whole buffer; through one
+// whose chunks would hold less than a sector, refused (a chunk of no
+// records would never move on) and walked.
+TEST_F(FileTable, ABufferTooSmallForOneChunkIsRefused) {
+    const NtfsVolume* found = volume("parts");
+    ASSERT_NE(found, nullptr);
+    const NtfsVolume& v = *found;
+    std::string copy = copyOf(v, "4kn");
+    std::vector<uint8_t> boot = bytesAt(copy, 0, 512);
+    ASSERT_EQ(boot[0x0B] | boot[0x0C] << 8, 512);
+    ASSERT_EQ(boot[0x0D], 8);
+    uint64_t sectors = 0;
+    for (int i = 7; i >= 0; --i) sectors = sectors << 8 | boot[0x28 + i];
+    std::vector<uint8_t> sectorSize = {0x00, 0x10, 1};
+    writeAt(copy, 0x0B, sectorSize.data(), sectorSize.size());
+    std::vector<uint8_t> count = littleEndian(sectors / 8, 8);
+    writeAt(copy, 0x28, count.data(), count.size());
+    for (uint32_t size : {1024u * 1024, 4096u}) {
+        PosixFileSystem disk('P', v.mount.c_str(), 3, copy.c_str());
+        SmallBuffer fs(disk, size);
+        ReadDrive read;
+        ASSERT_TRUE(openDrive(fs, read.prompt, read.drive)) << size;
+        EXPECT_EQ(read.prompt.fromTable, size > 4096) << size;
+        EXPECT_EQ(totalsBelow(read.drive), totalsOf(v.manifest)) << size;
+    }
+    unlink(copy.c_str());
 }
 
 }  // namespace

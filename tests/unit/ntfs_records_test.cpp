@@ -4,10 +4,12 @@
 
 #include "ntfs/boot_sector.h"
 #include "ntfs/data_runs.h"
+#include "ntfs/file_record.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -88,6 +90,89 @@ TEST(NtfsDataRuns, FieldsOfEveryWidthAndDirection) {
         while (nextRun(cursor, run)) {
         }
         EXPECT_TRUE(cursor.damaged) << int(bytes[0]);
+    }
+}
+
+// A record of 1,024 bytes laid out as a writer lays it out: the header, the
+// update sequence at 0x30 (its number 1 at both strides' ends), one
+// resident $FILE_NAME from 0x38 holding the name "abcd" in folder 5, the
+// end marker.
+struct HandMadeRecord {
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(1024);
+    const uint32_t name = 0x38;  // the attribute
+    const uint32_t value = name + 0x18;
+
+    void put(uint32_t at, uint64_t number, int size) {
+        for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<uint8_t>(number >> (8 * i));
+    }
+
+    HandMadeRecord() {
+        std::memcpy(bytes.data(), "FILE", 4);
+        put(0x04, 0x30, 2);  // the update sequence's offset and count
+        put(0x06, 3, 2);
+        put(0x10, 1, 2);  // sequence number
+        put(0x14, name, 2);
+        put(0x16, 1, 2);  // in use
+        put(0x30, 1, 2);
+        put(510, 1, 2);
+        put(1022, 1, 2);
+        uint32_t length = 0x18 + 0x50;
+        put(name, 0x30, 4);
+        put(name + 4, length, 4);
+        put(name + 0x10, 0x42 + 8, 4);  // the value's length and offset
+        put(name + 0x14, 0x18, 2);
+        put(value, 5 | uint64_t{5} << 48, 8);
+        bytes[value + 0x40] = 4;
+        bytes[value + 0x41] = 1;
+        std::memcpy(bytes.data() + value + 0x42, "a\0b\0c\0d\0", 8);
+        put(name + length, 0xFFFFFFFF, 4);
+        put(0x18, name + length + 8, 4);  // bytes in use
+    }
+};
+
+// Records damaged by hand, one fault each: every length and offset the
+// parser reads is checked against the bytes that are there.
+TEST(NtfsFileRecord, HandMadeRecordsMalformedOneWayEach) {
+    struct Case {
+        const char* what;
+        std::function<void(HandMadeRecord&)> damage;
+        bool attributeRead, nameRead;
+    };
+    const Case cases[] = {
+        {"as written", [](HandMadeRecord&) {}, true, true},
+        {"an attribute running past the bytes in use", [](HandMadeRecord& r) { r.put(0x18, r.name + 0x40, 4); },
+         false, false},
+        {"a value running past its attribute", [](HandMadeRecord& r) { r.put(r.name + 0x10, 0x51, 4); }, false,
+         false},
+        {"a name running past its value", [](HandMadeRecord& r) { r.bytes[r.value + 0x40] = 5; }, true, false},
+        {"a name of no characters", [](HandMadeRecord& r) { r.bytes[r.value + 0x40] = 0; }, true, false},
+    };
+    for (const Case& c : cases) {
+        HandMadeRecord record;
+        c.damage(record);
+        RecordHeader header;
+        ASSERT_EQ(readRecordHeader(record.bytes.data(), 1024, header), RecordState::inUse) << c.what;
+        AttributeCursor cursor = attributesOf(record.bytes.data(), header);
+        Attribute attribute{};
+        bool read = nextAttribute(cursor, attribute);
+        EXPECT_EQ(read, c.attributeRead) << c.what;
+        EXPECT_EQ(cursor.damaged, !c.attributeRead) << c.what;
+        FileName name{};
+        EXPECT_EQ(read && readFileName(attribute, name), c.nameRead) << c.what;
+        if (c.nameRead) {
+            EXPECT_EQ(name.parent, 5 | uint64_t{5} << 48);
+            EXPECT_EQ(name.length, 4);
+        }
+    }
+}
+
+// A torn stride is told wherever it lies, the last as well as the first.
+TEST(NtfsFileRecord, ATornStrideAnywhere) {
+    for (uint32_t end : {510u, 1022u}) {
+        HandMadeRecord record;
+        record.put(end, 2, 2);
+        RecordHeader header;
+        EXPECT_EQ(readRecordHeader(record.bytes.data(), 1024, header), RecordState::damaged) << end;
     }
 }
 

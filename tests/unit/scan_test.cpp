@@ -412,6 +412,29 @@ TEST_F(ScanTest, LinkToAFolderOffThePathIsFollowed) {
     EXPECT_EQ(q->subfoldersBytes, 14u);
 }
 
+// A link may lead to another volume, where a folder may have the index of
+// one on the link's path: no loop, so it is followed. Below it, a folder
+// lies on that volume too: a link back to it is a loop there.
+TEST_F(ScanTest, ALinkToAnotherVolumeIsToldByItsVolume) {
+    MemoryFolder& a = root->folder("A");
+    MemoryFolder& away = fs.newFolder();
+    away.volume = 99;
+    away.index = static_cast<uint64_t>(a.id);
+    away.file("o", 5);
+    MemoryFolder& sub = away.folder("sub");
+    sub.volume = 99;
+    sub.file("p", 3);
+    sub.link("self", sub);
+    a.link("away", away);
+    FolderNode* q = drive();
+    ASSERT_TRUE(openDrive(fs, fs, q));
+    FolderNode* link = childNamed(childNamed(q, "A"), "away");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->filesBytes, 5u);
+    EXPECT_EQ(link->subfoldersBytes, 3u);
+    EXPECT_EQ(q->subfoldersBytes, 8u);
+}
+
 // Running out of memory stops the walk; whatever was read is kept and
 // totalled, nothing crashes, the user is told, and the drive (fixed here)
 // stays unscanned so that the next opening reads it again.

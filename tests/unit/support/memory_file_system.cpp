@@ -161,7 +161,8 @@ OpenFolder* MemoryFileSystem::openChild(OpenFolder* parent, const void* key, uin
         if (!folder->enterable) return nullptr;
         if (linkTarget) {
             if (!folder->identifiable) return nullptr;
-            *linkTarget = FolderIdentity{static_cast<uint64_t>(currentDrive), static_cast<uint64_t>(id)};
+            *linkTarget = FolderIdentity{folder->volume ? folder->volume : static_cast<uint64_t>(currentDrive),
+                                         folder->index ? folder->index : static_cast<uint64_t>(id)};
         }
         return open(folder);
     }
@@ -180,7 +181,8 @@ bool MemoryFileSystem::nextEntry(OpenFolder* folder, FolderEntry& entry) {
     entry.size = e.size;
     entry.isFolder = e.isFolder;
     entry.isLink = e.isLink;
-    entry.fileIndex = keyed && !e.isLink ? static_cast<uint64_t>(e.folder->id) : 0;
+    uint64_t index = keyed && e.folder->index ? e.folder->index : keyed ? static_cast<uint64_t>(e.folder->id) : 0;
+    entry.fileIndex = e.isLink ? 0 : index;
     entry.key = keyed ? &e.folder->id : nullptr;
     entry.keySize = keyed ? sizeof e.folder->id : 0;
     return true;

@@ -34,6 +34,10 @@ struct MemoryFolder {
     int listingStopsAfter = -1;  // entries handed out before the listing ends
     bool closeLosesPlace = false;  // closing it leaves the disk unable to open more
     bool identifiable = true;      // its identity can be read through a link
+    // Another volume's folder: that volume's serial and its index there
+    // (0: the drive's own volume, and the folder's id as its index).
+    uint64_t volume = 0;
+    uint64_t index = 0;
 
     MemoryFolder& file(const std::string& name, uint64_t size);
     MemoryFolder& folder(const std::string& name);  // the new subfolder
