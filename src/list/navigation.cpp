@@ -5,6 +5,7 @@
 #include "tree/folder_node.h"
 #include "tree/scan.h"
 #include "ui/globals.h"
+#include "ui/wait_cursor.h"
 
 #include <commctrl.h>
 
@@ -96,11 +97,6 @@ bool rememberWay(const FolderNode* listed, const FolderNode* drive, const Folder
     return true;
 }
 
-FolderNode* driveOf(FolderNode* node) {
-    while (node && !node->isDrive) node = node->parent;
-    return node;
-}
-
 }  // namespace
 
 int* returnPositions = initialReturnPositions;
@@ -116,10 +112,12 @@ void openSelectedRow(FileSystem& fs, DrivePrompt& prompt) {
     FolderNode* node = selectedNode();
     if (!node) return;
     if (node->isDrive) {
-        // Shown even when the tree is built already and nothing is scanned.
-        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-        bool opened = openDrive(fs, prompt, node);
-        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        bool opened;
+        {
+            // Shown even when the tree is built already and nothing is scanned.
+            WaitCursor wait;
+            opened = openDrive(fs, prompt, node);
+        }
         if (!opened) return;
     }
     int mark = static_cast<int>(SendMessageA(folderList, LVM_GETSELECTIONMARK, 0, 0));
@@ -156,9 +154,11 @@ void readDriveOfListingAgain(FileSystem& fs, DrivePrompt& prompt) {
     WayDown way;
     if (listed && !rememberWay(listed, drive, selected, way)) return;
 
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    bool read = readDriveAgain(fs, prompt, drive);
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    bool read;
+    {
+        WaitCursor wait;
+        read = readDriveAgain(fs, prompt, drive);
+    }
     // Not read: the old tree and the rows into it are as they were. The
     // drive list's rows are the drives, which stay.
     if (!read || !listed) return;

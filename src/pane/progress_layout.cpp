@@ -28,15 +28,6 @@ const char* readingHeading(const ScanProgress& progress) {
     return "Reading the drive (Esc stops)";
 }
 
-namespace {
-
-const FolderNode* driveOf(const FolderNode* folder) {
-    while (folder && !folder->isDrive) folder = folder->parent;
-    return folder;
-}
-
-}  // namespace
-
 size_t folderPathLength(const FolderNode* folder) {
     const FolderNode* drive = driveOf(folder);
     if (!drive) return 0;

@@ -178,6 +178,11 @@ FolderNode* childNamed(const FolderNode* folder, const char* name) {
     return nullptr;
 }
 
+FolderNode* driveOf(const FolderNode* node) {
+    while (node && !node->isDrive) node = node->parent;
+    return const_cast<FolderNode*>(node);
+}
+
 FolderNode* nextInTree(const FolderNode* node, const FolderNode* top, bool intoChildren) {
     if (intoChildren && node->firstChild) return node->firstChild;
     while (node != top && !node->next) node = node->parent;

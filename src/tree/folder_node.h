@@ -65,6 +65,9 @@ FolderNode* ensureUpNode(FolderNode* folder);
 
 bool isDotDot(const FolderNode* node);
 
+// The drive `node` lies on: itself for a drive; null above the drives.
+FolderNode* driveOf(const FolderNode* node);
+
 // The first child of `folder` named `name` (UTF-8, byte for byte), ".."
 // nodes aside; names the path walk's code page reads alike lead to the
 // first of them, as they do in the list. Null when there is none.

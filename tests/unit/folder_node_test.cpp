@@ -62,6 +62,18 @@ TEST(FolderNode, DotDotIsRecognisedByName) {
 // Releasing must not recurse per sibling or per level: a folder with
 // 200,000 subfolders and a chain 200,000 levels deep both go without
 // exhausting the stack (ASan reports every node and text left behind).
+TEST(FolderNode, DriveOfANodeIsTheDriveItLiesOn) {
+    FolderNode* root = newFolderNode();
+    FolderNode* drive = child(root, "");
+    drive->isDrive = 1;
+    FolderNode* deep = child(child(drive, "a"), "b");
+    EXPECT_EQ(driveOf(deep), drive);
+    EXPECT_EQ(driveOf(drive), drive);
+    EXPECT_EQ(driveOf(root), nullptr);
+    EXPECT_EQ(driveOf(nullptr), nullptr);
+    releaseChain(root);
+}
+
 TEST(ReleaseChain, ReleasesLongChainsAndDeepTreesWithoutRecursion) {
     FolderNode* drive = newFolderNode();
     drive->isDrive = 1;
