@@ -16,27 +16,27 @@ struct ScanPump {
     bool quitAsked;  // WM_QUIT taken from the queue: posted again at the end
     int quitCode;
     DWORD lastLook;
-    ScanProgress shown;
+    // What the pane shows: the counts and the path at the last look. The
+    // path is copied into `pathRoom` bytes of the heap, as its node may be
+    // the stand-in for the drive, or go with the tree of a reading that was
+    // stopped, before the pane is painted again; where there is no memory
+    // for a longer path, the last one stays.
+    ShownReading shown;
+    char* path;
+    size_t pathRoom;
 };
 
 ScanPump pump;
 
-// The path of the folder being read, copied at each look: its node may be
-// the walk's stand-in for the drive, or go with the tree of a reading that
-// was stopped, before the pane is painted again. Kept for the run; where
-// there is no memory for a longer path, the last one stays.
-char* folderPath = nullptr;
-size_t folderPathRoom = 0;
-
 void copyFolderPath(const FolderNode* folder) {
     size_t length = folderPathLength(folder);
-    if (length >= folderPathRoom) {
-        char* grown = static_cast<char*>(std::realloc(folderPath, length + 1));
+    if (length >= pump.pathRoom) {
+        char* grown = static_cast<char*>(std::realloc(pump.path, length + 1));
         if (!grown) return;
-        folderPath = grown;
-        folderPathRoom = length + 1;
+        pump.path = grown;
+        pump.pathRoom = length + 1;
     }
-    writeFolderPath(folder, folderPath);
+    writeFolderPath(folder, pump.path);
 }
 
 // Keys, clicks and double clicks for the list or the pane: not for now, and
@@ -77,16 +77,6 @@ void invalidatePane() {
     InvalidateRect(mainWindow, &client, FALSE);
 }
 
-// Only the counts and the path change from one look to the next; every
-// pixel less to paint counts, as a paint costs more than a look.
-void invalidateReadingLines() {
-    RECT client;
-    GetClientRect(mainWindow, &client);
-    ProgressLayout layout = layoutProgress(client.right, client.bottom, readingLineHeight, screenDpi);
-    RECT lines{0, layout.lineY[1], client.right, layout.lineY[progressLineCount - 1] + readingLineHeight};
-    InvalidateRect(mainWindow, &lines, FALSE);
-}
-
 }  // namespace
 
 bool keepReadingAndPump(const ScanProgress& progress) {
@@ -94,25 +84,26 @@ bool keepReadingAndPump(const ScanProgress& progress) {
     if (pump.reading && now - pump.lastLook < scanLookInterval) return !pump.stopAsked;
     // The first look covers the whole pane, which showed the panel, and so
     // does one whose heading changes (the file table given up for the walk).
-    if (pump.reading && pump.shown.fromFileTable == progress.fromFileTable)
-        invalidateReadingLines();
-    else
+    // Otherwise only the counts and the path change; every pixel less to
+    // paint counts, as a paint costs more than a look.
+    if (pump.reading && pump.shown.counts.fromFileTable == progress.fromFileTable) {
+        RECT lines = changingReadingLines(mainWindow);
+        InvalidateRect(mainWindow, &lines, FALSE);
+    } else {
         invalidatePane();
+    }
     pump.reading = true;
     pump.lastLook = now;
-    pump.shown = progress;
-    pump.shown.folder = nullptr;  // the pane paints the copy
+    pump.shown.counts = progress;
+    pump.shown.counts.folder = nullptr;  // the pane paints the copy
     copyFolderPath(progress.folder);
+    pump.shown.folderPath = pump.path ? pump.path : "";
     pumpQueue();
     return !pump.stopAsked;
 }
 
-const ScanProgress* shownScanProgress() {
+const ShownReading* shownReading() {
     return pump.reading ? &pump.shown : nullptr;
-}
-
-const char* shownFolderPath() {
-    return folderPath ? folderPath : "";
 }
 
 void endScanPump() {
@@ -121,5 +112,6 @@ void endScanPump() {
     invalidatePane();
     pumpQueue();
     if (pump.quitAsked) PostQuitMessage(pump.quitCode);
+    std::free(pump.path);
     pump = ScanPump{};
 }

@@ -5,7 +5,7 @@
 // program for hung. Input meant for the list or the pane is dropped.
 #pragma once
 
-#include "tree/drive_prompt.h"
+#include "pane/progress_layout.h"
 
 #include <windows.h>
 
@@ -15,14 +15,10 @@
 // closed.
 bool keepReadingAndPump(const ScanProgress& progress);
 
-// The progress the pane shows, as of the last look, or null when no drive
-// is being read. Its folder is null: the pane shows shownFolderPath.
-const ScanProgress* shownScanProgress();
-
-// The path of the folder being read at the last look, in UTF-8: a copy,
-// which stays valid (and shown behind a message box) when the walk and its
-// tree are gone.
-const char* shownFolderPath();
+// What the pane shows of the reading, as of the last look, or null when no
+// drive is being read: copies, which stay valid (and shown behind a
+// message box) when the walk and its tree are gone.
+const ShownReading* shownReading();
 
 // After an activation that may have read a drive, once the list shows what
 // it leads to: the pane goes back to the chart or the panel, input that came

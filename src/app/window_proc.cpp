@@ -3,9 +3,8 @@
 #include "app/message_box_prompt.h"
 #include "app/scan_pump.h"
 #include "list/navigation.h"
-#include "pane/chart_gdi.h"
+#include "pane/pane_gdi.h"
 #include "pane/panel_gdi.h"
-#include "pane/progress_gdi.h"
 #include "ui/client_split.h"
 #include "ui/globals.h"
 #include "win32/win32_file_system.h"
@@ -40,12 +39,7 @@ void fitFolderList(LPARAM size) {
 void paintWindow(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    // While a drive is read the list's rows may point into a tree being
-    // replaced: the pane shows the reading, not the selection.
-    if (const ScanProgress* progress = shownScanProgress())
-        paintReadingProgress(dc, paint.rcPaint, window, *progress, shownFolderPath());
-    else
-        paintChartPane(dc, paint.rcPaint, window);
+    paintPane(dc, paint.rcPaint, window, shownReading());
     EndPaint(window, &paint);
 }
 
@@ -83,7 +77,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_SETCURSOR:
         // The wait cursor stays over the list and the pane while a drive is read.
-        if (shownScanProgress() && LOWORD(lParam) == HTCLIENT) {
+        if (shownReading() && LOWORD(lParam) == HTCLIENT) {
             SetCursor(LoadCursorA(nullptr, IDC_WAIT));
             return TRUE;
         }

@@ -1,13 +1,9 @@
 #include "pane/chart_gdi.h"
 
-#include "list/rows.h"
 #include "pane/byte_count_text.h"
 #include "pane/chart_layout.h"
 #include "pane/line_height.h"
-#include "pane/panel_gdi.h"
-#include "pane/panel_layout.h"
 #include "tree/folder_node.h"
-#include "ui/client_split.h"
 #include "ui/globals.h"
 
 namespace {
@@ -26,23 +22,9 @@ void drawShare(HDC dc, const PieGeometry& pie, const PieWedge& wedge, HBRUSH bru
 
 }  // namespace
 
-void paintChartPane(HDC dc, RECT& update, HWND window) {
+void paintChart(HDC dc, const RECT& update, HWND window, const FolderNode* selected) {
     RECT client;
     GetClientRect(window, &client);
-    LONG paneTop = folderListHeight(client.bottom);
-    if (update.top < paneTop) update.top = paneTop;
-    // Only the list's third needed painting: leave the pane and its links.
-    if (update.bottom <= update.top) return;
-
-    // Read once: the breakdown below is for this very row.
-    FolderNode* selected = selectedNode();
-    if (!selected || selected->isDrive) {
-        paintInfoPanel(dc, window, update);
-        return;
-    }
-
-    // Links of an earlier panel are no longer on screen.
-    linkHotSpotCount = 0;
     FillRect(dc, &update, GetSysColorBrush(COLOR_BTNFACE));
 
     SizeBreakdown breakdown = computeSizeBreakdown(selected);

@@ -8,10 +8,11 @@
 
 #include <cstdint>
 
-// Paints the pane part of `update` (its top is raised to the pane's top in
-// place); an update wholly inside the list's third paints nothing. With no
-// selection, or a drive row selected, the information panel is painted.
-void paintChartPane(HDC dc, RECT& update, HWND window);
+struct FolderNode;
+
+// Paints `update`, a part of the pane: the breakdown of `selected`, a
+// folder row's node, and its legend.
+void paintChart(HDC dc, const RECT& update, HWND window, const FolderNode* selected);
 
 // Draws the shares computePieGeometry shows into `dc` with the palette's pen
 // and brushes, as wedges, or as one disc when a share is shown alone; the

@@ -45,7 +45,7 @@ void paintInfoPanel(HDC dc, HWND window, const RECT& update) {
         widths[i] = extent.cx;
     }
     InfoPanelLayout layout = layoutInfoPanel(client.right, client.bottom, lineHeight, widths, screenDpi);
-    rebuildLinkHotSpots(layout);
+    placeLinkHotSpots(&layout);
 
     for (int i = 0; i < infoLineCount; ++i) {
         const InfoLine& info = infoLines[i];

@@ -38,11 +38,11 @@ InfoPanelLayout layoutInfoPanel(int32_t clientWidth, int32_t clientHeight, int32
     return layout;
 }
 
-void rebuildLinkHotSpots(const InfoPanelLayout& layout) {
+void placeLinkHotSpots(const InfoPanelLayout* layout) {
     linkHotSpotCount = 0;
-    for (int i = 0; i < infoLineCount; ++i) {
+    for (int i = 0; layout && i < infoLineCount; ++i) {
         if (infoLines[i].linkKind == 0 || linkHotSpotCount == linkHotSpotCapacity) continue;
-        linkHotSpots[linkHotSpotCount++] = LinkHotSpot{layout.lines[i].area, infoLines[i].text};
+        linkHotSpots[linkHotSpotCount++] = LinkHotSpot{layout->lines[i].area, infoLines[i].text};
     }
 }
 

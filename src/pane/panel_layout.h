@@ -45,8 +45,10 @@ struct InfoPanelLayout {
 InfoPanelLayout layoutInfoPanel(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
                                 const int32_t (&textWidths)[infoLineCount], int32_t dpi);
 
-// Empties linkHotSpots and adds one entry per link line of `layout`, in line order.
-void rebuildLinkHotSpots(const InfoPanelLayout& layout);
+// The links on screen: one hot spot per link line of the panel's `layout`,
+// in line order; none where the panel is not shown (null). The one place
+// that sets them.
+void placeLinkHotSpots(const InfoPanelLayout* layout);
 
 // The first of the valid hot spots containing (x, y), or null.
 const LinkHotSpot* hitLinkHotSpot(int32_t x, int32_t y);

@@ -3,16 +3,12 @@
 #include "pane/byte_count_text.h"
 #include "pane/line_height.h"
 #include "pane/panel_gdi.h"
-#include "pane/panel_layout.h"
 #include "pane/progress_layout.h"
-#include "ui/client_split.h"
 #include "ui/globals.h"
 #include "ui/wide_text.h"
 
 #include <cstdlib>
 #include <cstring>
-
-int readingLineHeight = 0;
 
 namespace {
 
@@ -47,29 +43,27 @@ __attribute__((noinline)) void drawFolderPath(HDC dc, int x, int y, int maxWidth
     std::free(block);
 }
 
-}  // namespace
-
-void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress& progress,
-                          const char* folderPath) {
+// The lines laid out for the window, in the text font selected into `dc`.
+ProgressLayout layoutFor(HDC dc, HWND window) {
     RECT client;
     GetClientRect(window, &client);
-    LONG paneTop = folderListHeight(client.bottom);
-    if (update.top < paneTop) update.top = paneTop;
-    if (update.bottom <= update.top) return;
-
-    // The panel's links are not on screen while the counts are.
-    linkHotSpotCount = 0;
-    FillRect(dc, &update, panelGroundBrush());
     SelectObject(dc, textFont);
+    return layoutProgress(client.right, client.bottom, lineHeightOf(dc), screenDpi);
+}
+
+}  // namespace
+
+void paintReadingProgress(HDC dc, const RECT& update, HWND window, const ShownReading& reading) {
+    FillRect(dc, &update, panelGroundBrush());
+    ProgressLayout layout = layoutFor(dc, window);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    readingLineHeight = lineHeightOf(dc);
-    ProgressLayout layout = layoutProgress(client.right, client.bottom, readingLineHeight, screenDpi);
 
     // Lines outside the update are skipped: most paints are of the counts alone.
     auto touched = [&](int i) {
-        return layout.lineY[i] < update.bottom && layout.lineY[i] + readingLineHeight > update.top;
+        return layout.lineY[i] < update.bottom && layout.lineY[i] + layout.lineHeight > update.top;
     };
+    const ScanProgress& progress = reading.counts;
     const char* heading = readingHeading(progress);
     if (touched(0)) TextOutA(dc, layout.x, layout.lineY[0], heading, lstrlenA(heading));
     ByteCountText counts[3] = {formatCount(progress.folders, " folder(s)"),
@@ -77,5 +71,14 @@ void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress&
                                formatByteCount(progress.bytes)};
     for (int i = 0; i < 3; ++i)
         if (touched(i + 1)) TextOutA(dc, layout.x, layout.lineY[i + 1], counts[i].text, counts[i].length);
-    if (touched(4)) drawFolderPath(dc, layout.x, layout.lineY[4], layout.textWidth, folderPath);
+    if (touched(4)) drawFolderPath(dc, layout.x, layout.lineY[4], layout.textWidth, reading.folderPath);
+}
+
+RECT changingReadingLines(HWND window) {
+    HDC dc = GetDC(window);
+    ProgressLayout layout = layoutFor(dc, window);
+    ReleaseDC(window, dc);
+    RECT client;
+    GetClientRect(window, &client);
+    return RECT{0, layout.changingTop, client.right, layout.changingBottom};
 }

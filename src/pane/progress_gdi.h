@@ -3,17 +3,14 @@
 // ground and in its font (a drive row is selected while its drive is read).
 #pragma once
 
-#include "tree/drive_prompt.h"
+#include "pane/progress_layout.h"
 
 #include <windows.h>
 
-// The line height of the last progress painted; 0 before the first. The
-// pump repaints only the lines' band once the whole pane has been painted.
-extern int readingLineHeight;
+// Paints `update`, a part of the pane: the heading, the counts and the
+// folder's path of `reading`.
+void paintReadingProgress(HDC dc, const RECT& update, HWND window, const ShownReading& reading);
 
-// Paints the pane part of `update` (its top raised to the pane's top in
-// place): the counts of `progress` and `folderPath` (UTF-8), the path of the
-// folder being read as the caller copied it. The progress's folder is not
-// read: its node may be gone by the time the pane is painted.
-void paintReadingProgress(HDC dc, RECT& update, HWND window, const ScanProgress& progress,
-                          const char* folderPath);
+// The band of the window's client area that changes from one look at a
+// reading to the next: the counts and the path.
+RECT changingReadingLines(HWND window);

@@ -16,8 +16,11 @@ ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t
     layout.x = margin;
     for (int i = 0; i < progressLineCount; ++i)
         layout.lineY[i] = layout.paneTop + margin + i * lineHeight;
+    layout.lineHeight = lineHeight;
     layout.textWidth = clientWidth - 2 * margin;
     if (layout.textWidth < 0) layout.textWidth = 0;
+    layout.changingTop = layout.lineY[1];
+    layout.changingBottom = layout.lineY[progressLineCount - 1] + lineHeight;
     return layout;
 }
 

@@ -3,11 +3,12 @@
 // plain numbers and texts in and out, checked natively.
 #pragma once
 
+#include "tree/drive_prompt.h"
+
 #include <cstddef>
 #include <cstdint>
 
 struct FolderNode;
-struct ScanProgress;
 
 // Lines from the top: a heading, folders, files, bytes, the folder's path.
 constexpr int progressLineCount = 5;
@@ -16,7 +17,19 @@ struct ProgressLayout {
     int32_t paneTop;                   // where the list's third ends
     int32_t x;                         // left of every line
     int32_t lineY[progressLineCount];  // top of each line
+    int32_t lineHeight;
     int32_t textWidth;                 // the path may be this wide, no wider
+    // What changes from one look to the next: the counts and the path,
+    // from the first count's top to the path's bottom. The heading stays.
+    int32_t changingTop, changingBottom;
+};
+
+// What the pane shows of a reading: the counts as of the last look, and the
+// path of the folder being read then, copied (its node may be gone by the
+// time the pane is painted). The counts' folder is null.
+struct ShownReading {
+    ScanProgress counts;
+    const char* folderPath;  // UTF-8
 };
 
 // Where the lines go in a client area `clientWidth` x `clientHeight` with

@@ -99,19 +99,24 @@ TEST(InfoPanelLayout, ShortPaneStartsAtItsTopEdge) {
     }
 }
 
-TEST(LinkHotSpots, RebuiltFromTheLinkLines) {
+// Placed anew at every paint of the pane: the panel's links, or none.
+TEST(LinkHotSpots, PlacedFromTheLinkLines) {
     linkHotSpotCount = 7;
-    rebuildLinkHotSpots(layoutWithWidth(800, 600, 13, 150));
+    InfoPanelLayout layout = layoutWithWidth(800, 600, 13, 150);
+    placeLinkHotSpots(&layout);
     ASSERT_EQ(linkHotSpotCount, 2);
     expectArea(linkHotSpots[0].area, 325, 380, 475, 394);
     expectArea(linkHotSpots[1].area, 325, 396, 475, 410);
     // The line's own text, not a copy.
     EXPECT_EQ(linkHotSpots[0].target, infoLines[3].text);
     EXPECT_EQ(linkHotSpots[1].target, infoLines[4].text);
+    placeLinkHotSpots(nullptr);
+    EXPECT_EQ(linkHotSpotCount, 0);
 }
 
 TEST(LinkHotSpots, HitTestRightAndBottomExclusive) {
-    rebuildLinkHotSpots(layoutWithWidth(800, 600, 13, 150));
+    InfoPanelLayout layout = layoutWithWidth(800, 600, 13, 150);
+    placeLinkHotSpots(&layout);
     struct HitCase {
         int32_t x, y;
         int expected;  // index into linkHotSpots, -1 for none
@@ -132,7 +137,8 @@ TEST(LinkHotSpots, HitTestRightAndBottomExclusive) {
 }
 
 TEST(LinkHotSpots, OnlyTheValidEntriesCount) {
-    rebuildLinkHotSpots(layoutWithWidth(800, 600, 13, 150));
+    InfoPanelLayout layout = layoutWithWidth(800, 600, 13, 150);
+    placeLinkHotSpots(&layout);
     linkHotSpotCount = 1;
     EXPECT_EQ(hitLinkHotSpot(400, 400), nullptr);
     EXPECT_EQ(hitLinkHotSpot(400, 385), &linkHotSpots[0]);

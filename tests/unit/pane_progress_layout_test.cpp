@@ -19,6 +19,9 @@ TEST(ProgressLayout, LinesDownFromThePieBoxCorner) {
     const int32_t lineY[progressLineCount] = {210, 223, 236, 249, 262};
     for (int i = 0; i < progressLineCount; ++i) EXPECT_EQ(layout.lineY[i], lineY[i]) << i;
     EXPECT_EQ(layout.textWidth, 780);
+    // A look repaints the counts and the path, not the heading.
+    EXPECT_EQ(layout.changingTop, 223);
+    EXPECT_EQ(layout.changingBottom, 275);
     EXPECT_EQ(layoutProgress(15, 600, 13, 96).textWidth, 0);
     // The margin is 15 at 144 DPI.
     layout = layoutProgress(800, 601, 20, 144);

@@ -4,7 +4,7 @@
 #include "pane/chart_layout.h"
 #include "pane/panel_gdi.h"
 #include "pane/panel_layout.h"
-#include "pane/progress_gdi.h"
+#include "pane/pane_gdi.h"
 #include "pane/progress_layout.h"
 #include "res/resource_ids.h"
 #include "tree/folder_node.h"
@@ -145,7 +145,7 @@ protected:
     void TearDown() override { showNoSelection(); }
 
     void paint(RECT update) {
-        paintChartPane(canvas.dc(), update, mainWindow);
+        paintPane(canvas.dc(), update, mainWindow, nullptr);
         lastUpdate = update;
     }
 
@@ -513,8 +513,8 @@ TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
     const std::wstring widePath = L"Q:\\\U0001F600\u0434" + std::wstring(200, L'n') + L"\\\u043F\U0001F600";
     linkHotSpotCount = 2;
     RECT update{0, 0, clientWidth, clientHeight};
-    paintReadingProgress(canvas.dc(), update, mainWindow, ScanProgress{12, 345, 5368709120ull, nullptr, false, false},
-                         path.c_str());
+    ShownReading reading{ScanProgress{12, 345, 5368709120ull, nullptr, false, false}, path.c_str()};
+    paintPane(canvas.dc(), update, mainWindow, &reading);
     EXPECT_EQ(update.top, paneTop);
     EXPECT_EQ(linkHotSpotCount, 0);
 
@@ -552,8 +552,8 @@ TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
           Heading{true, false, L"Reading the file table (Esc stops)"},
           Heading{false, true, L"Reading folder by folder: run as administrator to read the file table (Esc stops)"}}) {
         RECT again{0, 0, clientWidth, clientHeight};
-        ScanProgress progress{12, 345, 5368709120ull, nullptr, heading.fromTable, heading.tableNeedsAdministrator};
-        paintReadingProgress(canvas.dc(), again, mainWindow, progress, path.c_str());
+        reading.counts = ScanProgress{12, 345, 5368709120ull, nullptr, heading.fromTable, heading.tableNeedsAdministrator};
+        paintPane(canvas.dc(), again, mainWindow, &reading);
         FillRect(dc, &pane, panelGroundBrush());
         const std::wstring lines[progressLineCount] = {
             heading.text, L"12 folder(s)", L"345 file(s)", L"5368709120 byte(s)",

@@ -308,13 +308,13 @@ TEST_F(StartupTest, TheReadingShownIsACopyOfTheCountsAndTheFolderPath) {
     folder.parent = &standIn;
     ASSERT_TRUE(keepReadingAndPump(ScanProgress{1, 2, 3, &folder, false, false}));
     folder.name = standIn.rootPath = "gone";
-    const ScanProgress* shown = shownScanProgress();
+    const ShownReading* shown = shownReading();
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->folder, nullptr);
-    EXPECT_EQ(shown->files, 2u);
-    EXPECT_STREQ(shownFolderPath(), "Q:\\папка");
+    EXPECT_EQ(shown->counts.folder, nullptr);
+    EXPECT_EQ(shown->counts.files, 2u);
+    EXPECT_STREQ(shown->folderPath, "Q:\\папка");
     endScanPump();
-    EXPECT_EQ(shownScanProgress(), nullptr);
+    EXPECT_EQ(shownReading(), nullptr);
 }
 
 TEST_F(StartupTest, LoopReturnsTheQuitCode) {
