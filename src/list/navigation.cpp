@@ -3,21 +3,19 @@
 #include "list/row_fill.h"
 #include "list/rows.h"
 #include "tree/folder_node.h"
+#include "tree/grow_array.h"
 #include "tree/scan.h"
 #include "ui/globals.h"
 #include "ui/wait_cursor.h"
 
 #include <commctrl.h>
 
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-const int initialReturnCapacity = 50;
-int initialReturnPositions[initialReturnCapacity];
-int returnCapacity = initialReturnCapacity;
+int returnCapacity = 0;
 #ifdef QUORVEL_TEST_HOOKS
 bool growthFails = false;
 #else
@@ -28,16 +26,7 @@ const bool growthFails = false;
 // has none.
 bool reserveReturnSlot() {
     if (returnDepth < returnCapacity) return true;
-    if (growthFails || returnCapacity > INT_MAX / 2) return false;
-    int grown = returnCapacity * 2;
-    bool onHeap = returnPositions != initialReturnPositions;
-    void* block = onHeap ? std::realloc(returnPositions, sizeof(int) * grown)
-                         : std::malloc(sizeof(int) * grown);
-    if (!block) return false;
-    if (!onHeap) std::memcpy(block, initialReturnPositions, sizeof initialReturnPositions);
-    returnPositions = static_cast<int*>(block);
-    returnCapacity = grown;
-    return true;
+    return !growthFails && growArray(returnPositions, returnCapacity, 64);
 }
 
 // The row of `node` in the filled list. " .." is row 0 under most
@@ -74,22 +63,13 @@ struct WayDown {
 
 bool rememberWay(const FolderNode* listed, const FolderNode* drive, const FolderNode* selected,
                  WayDown& way) {
-    size_t pathSize = 0;
-    for (const FolderNode* node = listed; node != drive; node = node->parent) {
-        pathSize += std::strlen(node->name) + 1;
-        ++way.count;
-    }
+    for (const FolderNode* node = listed; node != drive; node = node->parent) ++way.count;
+    size_t pathSize = way.count ? namesBelowLength(listed, drive) + 1 : 0;
     bool keepSelected = selected && !isDotDot(selected) && !selected->isDrive;
     size_t selectedSize = keepSelected ? std::strlen(selected->name) + 1 : 0;
     way.names = static_cast<char*>(std::malloc(pathSize + selectedSize + 1));
     if (!way.names) return false;
-    // Names from the listed folder up, each in front of the one below it.
-    size_t end = pathSize;
-    for (const FolderNode* node = listed; node != drive; node = node->parent) {
-        size_t size = std::strlen(node->name) + 1;
-        end -= size;
-        std::memcpy(way.names + end, node->name, size);
-    }
+    writeNamesBelow(listed, drive, 0, way.names);
     if (keepSelected) {
         std::memcpy(way.names + pathSize, selected->name, selectedSize);
         way.selectedName = way.names + pathSize;
@@ -99,7 +79,7 @@ bool rememberWay(const FolderNode* listed, const FolderNode* drive, const Folder
 
 }  // namespace
 
-int* returnPositions = initialReturnPositions;
+int* returnPositions = nullptr;
 int returnDepth = 0;
 
 #ifdef QUORVEL_TEST_HOOKS

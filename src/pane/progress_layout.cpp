@@ -24,6 +24,14 @@ ProgressLayout layoutProgress(int32_t clientWidth, int32_t clientHeight, int32_t
     return layout;
 }
 
+namespace {
+
+const char* rootPathOf(const FolderNode* drive) {
+    return drive->rootPath ? drive->rootPath : "";
+}
+
+}  // namespace
+
 const char* readingHeading(const ScanProgress& progress) {
     if (progress.fromFileTable) return "Reading the file table (Esc stops)";
     if (progress.tableNeedsAdministrator)
@@ -34,24 +42,17 @@ const char* readingHeading(const ScanProgress& progress) {
 size_t folderPathLength(const FolderNode* folder) {
     const FolderNode* drive = driveOf(folder);
     if (!drive) return 0;
-    size_t length = std::strlen(drive->rootPath ? drive->rootPath : "");
-    for (const FolderNode* node = folder; node != drive; node = node->parent)
-        length += std::strlen(node->name) + 1;
     // The root path ends in the separator: the first name needs none.
-    return folder == drive ? length : length - 1;
+    return std::strlen(rootPathOf(drive)) + namesBelowLength(folder, drive);
 }
 
 void writeFolderPath(const FolderNode* folder, char* out) {
     const FolderNode* drive = driveOf(folder);
-    size_t end = folderPathLength(folder);
-    out[end] = 0;
-    if (!drive) return;
-    // Names from the folder up, each written in front of the one below.
-    for (const FolderNode* node = folder; node != drive; node = node->parent) {
-        size_t nameLength = std::strlen(node->name);
-        end -= nameLength;
-        std::memcpy(out + end, node->name, nameLength);
-        if (node->parent != drive) out[--end] = '\\';
+    if (!drive) {
+        out[0] = 0;
+        return;
     }
-    std::memcpy(out, drive->rootPath ? drive->rootPath : "", end);
+    size_t rootLength = std::strlen(rootPathOf(drive));
+    std::memcpy(out, rootPathOf(drive), rootLength);
+    writeNamesBelow(folder, drive, '\\', out + rootLength);
 }

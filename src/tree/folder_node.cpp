@@ -183,6 +183,24 @@ FolderNode* driveOf(const FolderNode* node) {
     return const_cast<FolderNode*>(node);
 }
 
+size_t namesBelowLength(const FolderNode* folder, const FolderNode* top) {
+    size_t length = 0;
+    for (const FolderNode* node = folder; node != top; node = node->parent) length += std::strlen(node->name) + 1;
+    return length ? length - 1 : 0;
+}
+
+void writeNamesBelow(const FolderNode* folder, const FolderNode* top, char separator, char* out) {
+    // Names from the folder up, each written in front of the one below it.
+    size_t end = namesBelowLength(folder, top);
+    out[end] = 0;
+    for (const FolderNode* node = folder; node != top; node = node->parent) {
+        size_t nameLength = std::strlen(node->name);
+        end -= nameLength;
+        std::memcpy(out + end, node->name, nameLength);
+        if (node->parent != top) out[--end] = separator;
+    }
+}
+
 FolderNode* nextInTree(const FolderNode* node, const FolderNode* top, bool intoChildren) {
     if (intoChildren && node->firstChild) return node->firstChild;
     while (node != top && !node->next) node = node->parent;

@@ -68,6 +68,13 @@ bool isDotDot(const FolderNode* node);
 // The drive `node` lies on: itself for a drive; null above the drives.
 FolderNode* driveOf(const FolderNode* node);
 
+// The names on the way down from `top` to `folder` (which lies below it),
+// `separator` between two and a 0 after the last: "a\b\c" with '\',
+// "a", "b", "c" one after another with 0. The length comes first, the final
+// 0 not counted (0 for `folder` == `top`), so the caller can give it room.
+size_t namesBelowLength(const FolderNode* folder, const FolderNode* top);
+void writeNamesBelow(const FolderNode* folder, const FolderNode* top, char separator, char* out);
+
 // The first child of `folder` named `name` (UTF-8, byte for byte), ".."
 // nodes aside; names the path walk's code page reads alike lead to the
 // first of them, as they do in the list. Null when there is none.
