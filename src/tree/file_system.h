@@ -84,6 +84,15 @@ public:
         (void)name, (void)fileReference, (void)key, (void)room;
         return 0;
     }
+    // Opens the folder whose file reference is `fileReference` on the
+    // volume of the open root `root` (what the file table says of it), from
+    // the root alone: none of the folders above it is opened. Null where
+    // this walk cannot open a folder so, or no folder carries that
+    // reference now (it was removed, its record used again).
+    virtual OpenFolder* openByReference(OpenFolder* root, uint64_t fileReference) {
+        (void)root, (void)fileReference;
+        return nullptr;
+    }
 
 protected:
     ~FolderWalk() = default;

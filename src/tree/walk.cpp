@@ -57,7 +57,7 @@ struct KeyHeader {
 
 // One folder of the walk's path.
 struct Level {
-    OpenFolder* folder;
+    OpenFolder* folder;     // null: on the path, but not opened
     FolderNode* node;
     FolderNode* nextChild;  // the next child to come to
     FolderIdentity id;      // where it is, for the loop guard
@@ -90,10 +90,11 @@ struct Walk {
         return true;
     }
 
-    // Closes the innermost folder and forgets its subfolders' keys.
+    // Closes the innermost folder, where it was opened, and forgets its
+    // subfolders' keys.
     void leave() {
         Level& level = levels[--depth];
-        if (!fs.closeFolder(level.folder)) lost = true;
+        if (level.folder && !fs.closeFolder(level.folder)) lost = true;
         keys.size = level.keysStart;
     }
 
@@ -220,11 +221,47 @@ uint64_t referenceOf(const TableFolders& linkPaths, const FolderNode* folder) {
     return found ? found->reference : 0;
 }
 
-// Opens the folders down to `link` from the root, then reads the link as
-// the walk reads it from its parent. A folder on the way that cannot be
-// opened leaves the link unentered, as it would leave the walk.
+enum class Way { reached, notReached, outOfMemory };
+
+// Opens `link`'s parent by its file reference, from the root, where the
+// file system can: the folders above it stay closed and are on the path
+// for the loop guard alone, as the table names them (the root's volume,
+// their reference, which is what the system gives as a folder's index).
+Way reachByReference(Walk& walk, FolderNode** above, int count, const TableFolders& linkPaths) {
+    uint64_t parentReference = referenceOf(linkPaths, above[count - 1]);
+    OpenFolder* parent = parentReference ? walk.fs.openByReference(walk.levels[0].folder, parentReference) : nullptr;
+    if (!parent) return Way::notReached;
+    uint64_t volume = walk.levels[0].id.volume;
+    bool pushed = true;
+    for (int k = 0; k < count - 1 && pushed; ++k)
+        pushed = walk.push(nullptr, above[k], FolderIdentity{volume, referenceOf(linkPaths, above[k])});
+    if (pushed && walk.push(parent, above[count - 1], FolderIdentity{volume, parentReference})) return Way::reached;
+    walk.fs.closeFolder(parent);
+    return Way::outOfMemory;
+}
+
+// Opens each folder down to `link`'s parent from the one above it, by the
+// key the walk's listing would give it.
+Way reachByKeys(Walk& walk, FolderNode** above, int count, const TableFolders& linkPaths) {
+    char key[1024];
+    for (int k = 0; k < count; ++k) {
+        uint32_t keySize = walk.fs.keyFor(above[k]->name, referenceOf(linkPaths, above[k]), key, sizeof key);
+        FolderIdentity id;
+        OpenFolder* folder = keySize ? walk.fs.openChild(walk.levels[walk.depth - 1].folder, key, keySize, &id) : nullptr;
+        if (!folder) return Way::notReached;
+        if (!walk.push(folder, above[k], id)) {
+            walk.fs.closeFolder(folder);
+            return Way::outOfMemory;
+        }
+    }
+    return Way::reached;
+}
+
+// Opens the root and the way down to `link`'s parent, then reads the link
+// as the walk reads it from its parent. A link whose parent cannot be
+// opened is left unentered, as the walk would leave it.
 Reading walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* rootPath,
-               const TableFolders& linkPaths) {
+                 const TableFolders& linkPaths) {
     FolderIdentity rootId;
     OpenFolder* root = walk.fs.openRoot(rootPath, rootId);
     if (!root) return Reading::readInPart;
@@ -235,17 +272,11 @@ Reading walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* 
     int count;
     FolderNode** above = foldersAbove(link, standIn, count);
     if (!above) return Reading::readInPart;
-    char key[1024];
-    bool reached = true;
-    for (int k = 0; k < count && reached; ++k) {
-        uint32_t keySize = walk.fs.keyFor(above[k]->name, referenceOf(linkPaths, above[k]), key, sizeof key);
-        FolderIdentity id;
-        OpenFolder* folder = keySize ? walk.fs.openChild(walk.levels[walk.depth - 1].folder, key, keySize, &id) : nullptr;
-        reached = folder && walk.push(folder, above[k], id);
-        if (folder && !reached) walk.fs.closeFolder(folder);
-    }
+    Way way = count == 0 ? Way::reached : reachByReference(walk, above, count, linkPaths);
+    if (way == Way::notReached) way = reachByKeys(walk, above, count, linkPaths);
     std::free(above);
-    if (!reached) return Reading::read;
+    if (way != Way::reached) return way == Way::outOfMemory ? Reading::readInPart : Reading::read;
+    char key[1024];
     KeyHeader header{0, walk.fs.keyFor(link->name, referenceOf(linkPaths, link), key, sizeof key), 1};
     if (!header.keySize) return Reading::read;
     Walk::Entry entry = walk.enter(link, header, key);

@@ -226,3 +226,8 @@ uint32_t NtWalk::keyFor(const char* name, uint64_t fileReference, void* key, uin
     std::memcpy(static_cast<char*>(key) + fileIdBytes, wideName, units * sizeof(WCHAR));
     return size;
 }
+
+OpenFolder* NtWalk::openByReference(OpenFolder* root, uint64_t fileReference) {
+    HANDLE opened = openRelative(handleOf(root), &fileReference, fileIdBytes, fileOpenByFileId);
+    return opened ? asOpen(opened) : nullptr;
+}

@@ -29,6 +29,9 @@ public:
     bool closeFolder(OpenFolder* folder) override;
     // The file ID, then the wide name: what a listing record carries.
     uint32_t keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) override;
+    // By the file ID, relative to the root's handle (NTFS checks the
+    // reference's sequence number).
+    OpenFolder* openByReference(OpenFolder* root, uint64_t fileReference) override;
 
 private:
     const FILE_ID_BOTH_DIR_INFO* nextRecord(bool first);

@@ -55,6 +55,9 @@ public:
     uint32_t keyFor(const char* name, uint64_t fileReference, void* key, uint32_t room) override {
         return way->keyFor(name, fileReference, key, room);
     }
+    OpenFolder* openByReference(OpenFolder* root, uint64_t fileReference) override {
+        return way->openByReference(root, fileReference);
+    }
 
     bool openVolume(const char* rootPath, RawVolume& volume) override {
         return readTables && rawVolume.open(rootPath, volume);

@@ -134,6 +134,7 @@ bool MemoryFileSystem::keepReading(const ScanProgress& progress) {
 OpenFolder* MemoryFileSystem::open(MemoryFolder* folder) {
     opened.push_back(new OpenFolder{folder});
     ++openFolders;
+    ++folder->opens;
     return opened.back();
 }
 
@@ -166,6 +167,21 @@ OpenFolder* MemoryFileSystem::openChild(OpenFolder* parent, const void* key, uin
         }
         return open(folder);
     }
+    return nullptr;
+}
+
+uint32_t MemoryFileSystem::keyFor(const char*, uint64_t reference, void* key, uint32_t room) {
+    int id = static_cast<int>(reference);
+    if (reference == 0 || room < sizeof id) return 0;
+    std::memcpy(key, &id, sizeof id);
+    return sizeof id;
+}
+
+OpenFolder* MemoryFileSystem::openByReference(OpenFolder*, uint64_t reference) {
+    countDiskCall();
+    if (lost || !opensByReference) return nullptr;
+    for (MemoryFolder& folder : folders)
+        if (static_cast<uint64_t>(folder.id) == reference && folder.volume == 0 && folder.enterable) return open(&folder);
     return nullptr;
 }
 

@@ -38,6 +38,7 @@ struct MemoryFolder {
     // (0: the drive's own volume, and the folder's id as its index).
     uint64_t volume = 0;
     uint64_t index = 0;
+    int opens = 0;  // times opened, from its parent, by reference or as a root
 
     MemoryFolder& file(const std::string& name, uint64_t size);
     MemoryFolder& folder(const std::string& name);  // the new subfolder
@@ -80,6 +81,9 @@ public:
     // inside one, and readings begun inside one.
     int misplacedCalls = 0;
     int openFolders = 0;  // opened and not closed yet
+    // A folder of the drive's own volume opens by its number (its file
+    // reference here) from the root alone, as NT opens one by its file ID.
+    bool opensByReference = false;
 
     uint32_t logicalDrives() override;
     unsigned driveType(const char* rootPath) override;
@@ -92,6 +96,9 @@ public:
                           FolderIdentity* linkTarget) override;
     bool nextEntry(OpenFolder* folder, FolderEntry& entry) override;
     bool closeFolder(OpenFolder* folder) override;
+    // The key is the folder's number: what the table says of it.
+    uint32_t keyFor(const char* name, uint64_t reference, void* key, uint32_t room) override;
+    OpenFolder* openByReference(OpenFolder* root, uint64_t reference) override;
     bool volumeNeedsAdministrator(const char* rootPath) override;
     void beginDriveReading() override;
     void endDriveReading() override { reading = false; }
