@@ -249,6 +249,26 @@ TEST(WinScan, DeepChainsAreCountedToTheLastByteByHandles) {
     }
 }
 
+// An open folder's listing: its files, and its subfolders' file IDs, the
+// last one's key kept.
+struct Listing {
+    int files = 0;
+    std::vector<uint64_t> folders;
+    std::string lastKey;
+};
+
+Listing listingOf(FileSystem& fs, OpenFolder* folder) {
+    Listing listing;
+    FolderEntry entry;
+    while (fs.nextEntry(folder, entry)) {
+        if (!entry.isFolder) ++listing.files;
+        if (!entry.isFolder || std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0) continue;
+        listing.folders.push_back(entry.fileIndex);
+        listing.lastKey.assign(static_cast<const char*>(entry.key), entry.keySize);
+    }
+    return listing;
+}
+
 // A folder opens by its file reference from the root alone; a reference
 // no folder carries opens nothing. (The listing's file ID is the reference:
 // under Wine the inode number, on NTFS the record's number with its
@@ -262,33 +282,21 @@ TEST(WinScan, AFolderOpensByItsFileReferenceFromTheRoot) {
     std::vector<OpenFolder*> path{root};
     std::vector<uint64_t> references;
     while (path.size() <= 51) {
-        FolderEntry entry;
-        std::string key;
-        while (fs.nextEntry(path.back(), entry))
-            if (entry.isFolder && std::strcmp(entry.name, ".") != 0 && std::strcmp(entry.name, "..") != 0) {
-                key.assign(static_cast<const char*>(entry.key), entry.keySize);
-                references.push_back(entry.fileIndex);
-            }
-        ASSERT_EQ(references.size(), path.size());
-        OpenFolder* next = fs.openChild(path.back(), key.data(), static_cast<uint32_t>(key.size()), nullptr);
-        ASSERT_NE(next, nullptr) << path.size();
-        path.push_back(next);
+        Listing listing = listingOf(fs, path.back());
+        ASSERT_EQ(listing.folders.size(), 1u);
+        references.push_back(listing.folders[0]);
+        const std::string& key = listing.lastKey;
+        path.push_back(fs.openChild(path.back(), key.data(), static_cast<uint32_t>(key.size()), nullptr));
+        ASSERT_NE(path.back(), nullptr) << path.size();
     }
     while (path.size() > 1) fs.closeFolder(path.back()), path.pop_back();
     // Each level of the chain holds its file and the next level.
     for (size_t level : {size_t{0}, size_t{49}}) {
         OpenFolder* folder = fs.openByReference(root, references[level]);
         ASSERT_NE(folder, nullptr) << level;
-        int files = 0;
-        std::vector<uint64_t> folders;
-        FolderEntry entry;
-        while (fs.nextEntry(folder, entry)) {
-            if (!entry.isFolder) ++files;
-            if (entry.isFolder && std::strcmp(entry.name, ".") != 0 && std::strcmp(entry.name, "..") != 0)
-                folders.push_back(entry.fileIndex);
-        }
-        EXPECT_EQ(files, 1) << level;
-        EXPECT_EQ(folders, std::vector<uint64_t>{references[level + 1]}) << level;
+        Listing listing = listingOf(fs, folder);
+        EXPECT_EQ(listing.files, 1) << level;
+        EXPECT_EQ(listing.folders, std::vector<uint64_t>{references[level + 1]}) << level;
         fs.closeFolder(folder);
     }
     EXPECT_EQ(fs.openByReference(root, references[49] + 1000000), nullptr);
