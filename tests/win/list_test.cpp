@@ -176,20 +176,15 @@ TEST_F(ListTest, ImagesAndItemDataFollowTheNode) {
     addNodeRow(up);
     addNodeRow(drive);
     ASSERT_EQ(4, rowCount());
-    Row rows[4] = {readRow(0), readRow(1), readRow(2), readRow(3)};
-    EXPECT_EQ(" ..", rows[0].label);
-    EXPECT_EQ(2, rows[0].image);
-    EXPECT_EQ(up, rows[0].node);
-    EXPECT_EQ("C:  ", rows[1].label);
-    EXPECT_EQ(1, rows[1].image);
-    EXPECT_EQ(drive, rows[1].node);
-    EXPECT_EQ("D:  ", rows[2].label);
-    EXPECT_EQ(1, rows[2].image);
-    EXPECT_EQ(oddDrive, rows[2].node);
-    EXPECT_EQ("Windows", rows[3].label);
-    EXPECT_EQ(0, rows[3].image);
-    EXPECT_EQ(folder, rows[3].node);
-    for (const Row& row : rows) EXPECT_EQ(0u, row.state) << row.label;
+    const Row expected[4] = {{" ..", 2, up, 0}, {"C:  ", 1, drive, 0}, {"D:  ", 1, oddDrive, 0},
+                             {"Windows", 0, folder, 0}};
+    for (int i = 0; i < 4; ++i) {
+        Row row = readRow(i);
+        EXPECT_EQ(expected[i].label, row.label) << i;
+        EXPECT_EQ(expected[i].image, row.image) << row.label;
+        EXPECT_EQ(expected[i].node, row.node) << row.label;
+        EXPECT_EQ(0u, row.state) << row.label;
+    }
 }
 
 TEST_F(ListTest, SelectedNodeIsNullWithoutAMark) {

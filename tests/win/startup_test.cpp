@@ -148,24 +148,18 @@ TEST_F(StartupTest, FolderListIsCommonControls6s) {
 }
 
 TEST_F(StartupTest, SizeFitsTheListToTheUpperThird) {
-    sendSize(640, 500);
-    RECT rect = listRectInParent();
-    EXPECT_EQ(0, rect.left);
-    EXPECT_EQ(0, rect.top);
-    EXPECT_EQ(640, rect.right - rect.left);
-    EXPECT_EQ(166, rect.bottom - rect.top);
-    sendSize(641, 501);
-    rect = listRectInParent();
-    EXPECT_EQ(641, rect.right - rect.left);
-    EXPECT_EQ(167, rect.bottom - rect.top);
-    sendSize(0, 0);  // minimised
-    rect = listRectInParent();
-    EXPECT_EQ(0, rect.right - rect.left);
-    EXPECT_EQ(0, rect.bottom - rect.top);
-    sendSize(800, 502);
-    rect = listRectInParent();
-    EXPECT_EQ(800, rect.right - rect.left);
-    EXPECT_EQ(167, rect.bottom - rect.top);
+    struct Size {
+        int width, height, listHeight;
+    };
+    // (0, 0): minimised.
+    for (Size size : {Size{640, 500, 166}, Size{641, 501, 167}, Size{0, 0, 0}, Size{800, 502, 167}}) {
+        sendSize(size.width, size.height);
+        RECT rect = listRectInParent();
+        EXPECT_EQ(0, rect.left) << size.width;
+        EXPECT_EQ(0, rect.top) << size.width;
+        EXPECT_EQ(size.width, rect.right - rect.left);
+        EXPECT_EQ(size.listHeight, rect.bottom - rect.top) << size.width;
+    }
 }
 
 TEST_F(StartupTest, DriveRowsInLetterOrderWithNothingSelected) {
