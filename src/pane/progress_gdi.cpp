@@ -75,6 +75,8 @@ void paintReadingProgress(HDC dc, const RECT& update, HWND window, const ShownRe
 }
 
 RECT changingReadingLines(HWND window) {
+    // The window's class has no DC of its own: what is selected into this
+    // one goes with ReleaseDC.
     HDC dc = GetDC(window);
     ProgressLayout layout = layoutFor(dc, window);
     ReleaseDC(window, dc);

@@ -2,9 +2,10 @@
 // where the geometry functions put things.
 #include "pane/chart_gdi.h"
 #include "pane/chart_layout.h"
+#include "pane/pane_gdi.h"
 #include "pane/panel_gdi.h"
 #include "pane/panel_layout.h"
-#include "pane/pane_gdi.h"
+#include "pane/progress_gdi.h"
 #include "pane/progress_layout.h"
 #include "res/resource_ids.h"
 #include "tree/folder_node.h"
@@ -541,6 +542,11 @@ TEST_F(PaneGdiTest, ReadingProgressCountsAndPathCutInTheMiddle) {
     ASSERT_TRUE(cut.cut);
     ASSERT_GE(cut.headLength, 6u);  // "Q:\", the pair, the Cyrillic letter
     ASSERT_LE(cut.tailStart, widePath.size() - 4);
+    // A look repaints the counts and the path, measured in the same font.
+    RECT band = changingReadingLines(mainWindow);
+    EXPECT_EQ(band.top, paneTop + 10 + metrics.tmHeight);
+    EXPECT_EQ(band.bottom, paneTop + 10 + 5 * metrics.tmHeight);
+    EXPECT_EQ(band.right, clientWidth);
     // The heading says whether the file table or the folders are read, and
     // why the folders are where an administrator would read the table.
     struct Heading {
