@@ -223,6 +223,10 @@ uint64_t referenceOf(const TableFolders& linkPaths, const FolderNode* folder) {
 
 enum class Way { reached, notReached, outOfMemory };
 
+// Room for the key a walk gives a folder the table names (NT's: a file ID
+// and a name of at most 255 UTF-16 units, 518 bytes).
+const uint32_t keyRoom = 1024;
+
 // Opens `link`'s parent by its file reference, from the root, where the
 // file system can: the folders above it stay closed and are on the path
 // for the loop guard alone, as the table names them (the root's volume,
@@ -243,7 +247,7 @@ Way reachByReference(Walk& walk, FolderNode** above, int count, const TableFolde
 // Opens each folder down to `link`'s parent from the one above it, by the
 // key the walk's listing would give it.
 Way reachByKeys(Walk& walk, FolderNode** above, int count, const TableFolders& linkPaths) {
-    char key[1024];
+    char key[keyRoom];
     for (int k = 0; k < count; ++k) {
         uint32_t keySize = walk.fs.keyFor(above[k]->name, referenceOf(linkPaths, above[k]), key, sizeof key);
         FolderIdentity id;
@@ -276,7 +280,7 @@ Reading walkLink(Walk& walk, FolderNode* link, FolderNode* standIn, const char* 
     if (way == Way::notReached) way = reachByKeys(walk, above, count, linkPaths);
     std::free(above);
     if (way != Way::reached) return way == Way::outOfMemory ? Reading::readInPart : Reading::read;
-    char key[1024];
+    char key[keyRoom];
     KeyHeader header{0, walk.fs.keyFor(link->name, referenceOf(linkPaths, link), key, sizeof key), 1};
     if (!header.keySize) return Reading::read;
     Walk::Entry entry = walk.enter(link, header, key);
