@@ -26,3 +26,7 @@ inline uint64_t recordNumberOf(uint64_t reference) {
 inline uint16_t sequenceOf(uint64_t reference) {
     return static_cast<uint16_t>(reference >> 48);
 }
+
+inline uint64_t fileReference(uint64_t recordNumber, uint16_t sequence) {
+    return recordNumber | uint64_t{sequence} << 48;
+}

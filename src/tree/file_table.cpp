@@ -215,7 +215,7 @@ struct TreeBuilder {
                 linkPaths.items[linkPaths.count++] = linkPaths.items[k];
         for (uint32_t number = firstUserRecord; number < bytes.records && linkPaths.count; ++number) {
             TableFolder* found = tableFolderOf(linkPaths, places[number].folder);
-            if (found) found->reference = number | uint64_t{places[number].sequence} << 48;
+            if (found) found->reference = fileReference(number, places[number].sequence);
         }
         return true;
     }

@@ -72,15 +72,21 @@ bool addExtents(const NtfsGeometry& geometry, Extents& extents, const Attribute&
     return !runs.damaged;
 }
 
+// The sectors that hold record `number`, into the single record's room;
+// `within` is where the record starts in it.
+bool readSectorsOf(TableBytes& bytes, uint32_t number, uint32_t& within) {
+    uint32_t start = sectorOf(bytes, number, within);
+    return readThrough(bytes, bytes.table, start, sectorsFor(bytes, within + recordSizeOf(bytes)), bytes.single);
+}
+
 // Record `number` read on its own, in use and naming itself, into the
 // single record's room; kept for the next attributes that lie in it.
 bool readAlone(TableBytes& bytes, uint32_t number) {
     if (bytes.alone && bytes.aloneNumber == number) return true;
     bytes.alone = nullptr;
     uint32_t within;
-    uint32_t start = sectorOf(bytes, number, within);
     RecordHeader& header = bytes.aloneHeader;
-    if (!readThrough(bytes, bytes.table, start, sectorsFor(bytes, within + recordSizeOf(bytes)), bytes.single) ||
+    if (!readSectorsOf(bytes, number, within) ||
         readRecordHeader(bytes.single + within, recordSizeOf(bytes), header) != RecordState::inUse ||
         (header.number != number && header.number != ~0u))
         return false;
@@ -143,8 +149,7 @@ bool openTable(RawVolume& raw, TableBytes& bytes) {
         return false;
     // A boot sector cannot make the reading take more than the volume holds.
     uint32_t within;
-    uint32_t last = sectorOf(bytes, bytes.records - 1, within);
-    return readThrough(bytes, bytes.table, last, sectorsFor(bytes, within + recordSizeOf(bytes)), bytes.single);
+    return readSectorsOf(bytes, bytes.records - 1, within);
 }
 
 void closeTable(TableBytes& bytes) {
@@ -206,7 +211,7 @@ bool eachAttribute(TableBytes& bytes, uint32_t number, const uint8_t* record, co
     if (!readListValue(bytes, listed, value, length)) return false;
     ListCursor entries = listEntriesOf(value, length);
     ListEntry entry;
-    uint64_t base = number | uint64_t{header.sequence} << 48;
+    uint64_t base = fileReference(number, header.sequence);
     while (nextListEntry(entries, entry)) {
         // Those in the base record were taken already.
         if (recordNumberOf(entry.reference) == number || (type != anyAttribute && entry.type != type)) continue;
