@@ -250,8 +250,9 @@ Way reachByKeys(Walk& walk, FolderNode** above, int count, const TableFolders& l
     char key[keyRoom];
     for (int k = 0; k < count; ++k) {
         uint32_t keySize = walk.fs.keyFor(above[k]->name, referenceOf(linkPaths, above[k]), key, sizeof key);
+        if (!keySize) return Way::notReached;
         FolderIdentity id;
-        OpenFolder* folder = keySize ? walk.fs.openChild(walk.levels[walk.depth - 1].folder, key, keySize, &id) : nullptr;
+        OpenFolder* folder = walk.fs.openChild(walk.levels[walk.depth - 1].folder, key, keySize, &id);
         if (!folder) return Way::notReached;
         if (!walk.push(folder, above[k], id)) {
             walk.fs.closeFolder(folder);

@@ -2,6 +2,7 @@
 
 #include "tree/utf8.h"
 #include "win32/nt_records.h"
+#include "win32/system_call.h"
 #include "win32/utf8_text.h"
 
 #include <cstddef>
@@ -37,13 +38,6 @@ bool keyParts(const void* key, uint32_t keySize, char (&fileId)[fileIdBytes], WC
     std::memcpy(fileId, key, fileIdBytes);
     std::memcpy(name, static_cast<const char*>(key) + fileIdBytes, nameBytes);
     return true;
-}
-
-template <typename Call>
-Call ntdllCall(const char* name) {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    FARPROC call = ntdll ? GetProcAddress(ntdll, name) : nullptr;
-    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(call));
 }
 
 // What the system offers, the same for every walk: filled in by
@@ -100,10 +94,10 @@ bool ntFolderIndex(void* folder, uint64_t& index) {
 
 bool ntWalkAvailable() {
     if (!nt.openFile) {
-        nt.openFile = ntdllCall<NtOpenFileCall>("NtOpenFile");
-        nt.queryDirectory = ntdllCall<NtQueryDirectoryFileCall>("NtQueryDirectoryFile");
-        nt.close = ntdllCall<NtCloseCall>("NtClose");
-        nt.queryInformation = ntdllCall<NtQueryInformationFileCall>("NtQueryInformationFile");
+        nt.openFile = systemCall<NtOpenFileCall>("ntdll.dll", "NtOpenFile");
+        nt.queryDirectory = systemCall<NtQueryDirectoryFileCall>("ntdll.dll", "NtQueryDirectoryFile");
+        nt.close = systemCall<NtCloseCall>("ntdll.dll", "NtClose");
+        nt.queryInformation = systemCall<NtQueryInformationFileCall>("ntdll.dll", "NtQueryInformationFile");
     }
     return nt.openFile && nt.queryDirectory && nt.close && nt.queryInformation;
 }
