@@ -7,6 +7,7 @@
 // costs, against turning it into the code page as the walk did before.
 //   step-cost Q:\    prints one line per kind of step, in microseconds
 #include "win32/nt_records.h"
+#include "win32/system_call.h"
 #include "win32/utf8_text.h"
 
 #include <windows.h>
@@ -52,8 +53,7 @@ bool firstSubfolder(char* name, size_t size) {
 
 // Opens `name` (wide) below `parent` as the handle walk does; closes it.
 void openRelativeAndClose(HANDLE parent, const wchar_t* name) {
-    static NtOpenFileCall open = reinterpret_cast<NtOpenFileCall>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtOpenFile")));
+    static NtOpenFileCall open = systemCall<NtOpenFileCall>("ntdll.dll", "NtOpenFile");
     NtName objectName = {static_cast<USHORT>(wcslen(name) * 2), static_cast<USHORT>(wcslen(name) * 2), name};
     NtObjectAttributes attributes = {sizeof attributes, parent, &objectName, 0, nullptr, nullptr};
     NtIoStatus io = {};

@@ -1,6 +1,8 @@
 // The manifest Quorvel.exe carries (resource 1 of type 24), read back by the
 // system itself: an activation context made from the program file, and
 // what the system then says it declares.
+#include "win32/system_call.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -93,8 +95,7 @@ TEST_F(ManifestTest, DependsOnCommonControls6) {
 TEST_F(ManifestTest, DrawsForTheSystemsDpi) {
     // Not in every import library: kernel32 has it from Windows 7 on.
     using QuerySettings = BOOL(WINAPI*)(DWORD, HANDLE, LPCWSTR, LPCWSTR, LPWSTR, SIZE_T, SIZE_T*);
-    auto querySettings = reinterpret_cast<QuerySettings>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW")));
+    auto querySettings = systemCall<QuerySettings>("kernel32.dll", "QueryActCtxSettingsW");
     ASSERT_TRUE(querySettings);
     WCHAR value[32] = {};
     SIZE_T length = 0;
