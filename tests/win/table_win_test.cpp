@@ -56,12 +56,7 @@ TEST(WinTable, NtfsDrivesReadAsTheWalkReadsThemAndAsCountedOnLinux) {
         EXPECT_EQ(firstTreeDifference(table.drive, walk.drive, true), "") << letter;
         auto expected = readManifest(letter);
         ASSERT_GT(expected.size(), 1u) << letter;
-        auto found = totalsOf(table.drive);
-        EXPECT_EQ(found.size(), expected.size()) << letter;
-        for (const auto& [path, totals] : expected) {
-            EXPECT_EQ(found[path].filesBytes, totals.filesBytes) << letter << ": " << path;
-            EXPECT_EQ(found[path].subfoldersBytes, totals.subfoldersBytes) << letter << ": " << path;
-        }
+        EXPECT_EQ(firstTotalsDifference(totalsOf(table.drive), expected), "") << letter;
     }
 }
 

@@ -74,13 +74,7 @@ TEST_F(Wow64, DriveCReadsAsItIsOnDiskWithTheSixtyFourBitSystem32) {
     ASSERT_NE(system32.filesBytes, expected["windows/syswow64"].filesBytes);
     EXPECT_EQ(found["windows/system32"].filesBytes, system32.filesBytes);
     EXPECT_EQ(found["windows/system32"].subfoldersBytes, system32.subfoldersBytes);
-    for (const auto& [path, totals] : expected) {
-        auto it = found.find(path);
-        ASSERT_NE(it, found.end()) << path;
-        EXPECT_EQ(it->second.filesBytes, totals.filesBytes) << path;
-        EXPECT_EQ(it->second.subfoldersBytes, totals.subfoldersBytes) << path;
-    }
-    EXPECT_EQ(found.size(), expected.size());
+    EXPECT_EQ(firstTotalsDifference(found, expected), "");
     expectSystem32Redirected("after a reading to its end");
     releaseDriveNode(drive);
 }

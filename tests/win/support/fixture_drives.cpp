@@ -65,6 +65,24 @@ std::map<std::string, ExpectedTotals> totalsOf(const FolderNode* drive) {
     return out;
 }
 
+std::string firstTotalsDifference(const std::map<std::string, ExpectedTotals>& found,
+                                  const std::map<std::string, ExpectedTotals>& expected, bool asciiPathsOnly) {
+    if (found.size() != expected.size())
+        return std::to_string(found.size()) + " folders, not " + std::to_string(expected.size());
+    for (const auto& [path, totals] : expected) {
+        bool ascii = true;
+        for (char c : path) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (asciiPathsOnly && !ascii) continue;
+        auto it = found.find(path);
+        if (it == found.end()) return path + ": missing";
+        if (it->second.filesBytes != totals.filesBytes || it->second.subfoldersBytes != totals.subfoldersBytes)
+            return path + ": " + std::to_string(it->second.filesBytes) + " + " +
+                   std::to_string(it->second.subfoldersBytes) + " bytes, not " + std::to_string(totals.filesBytes) +
+                   " + " + std::to_string(totals.subfoldersBytes);
+    }
+    return "";
+}
+
 void releaseDriveNode(FolderNode* drive) {
     releaseChain(drive);
 }

@@ -38,6 +38,13 @@ std::vector<std::pair<uint64_t, std::string>> readFileList(char driveLetter);
 // ".." nodes, by path.
 std::map<std::string, ExpectedTotals> totalsOf(const FolderNode* drive);
 
+// "" where `found` holds the folders `expected` names, no more, each with
+// its totals; else the first difference. With `asciiPathsOnly`, folders
+// whose path is not ASCII are only counted (the path walk names them in
+// the code page, manifests in UTF-8).
+std::string firstTotalsDifference(const std::map<std::string, ExpectedTotals>& found,
+                                  const std::map<std::string, ExpectedTotals>& expected, bool asciiPathsOnly = false);
+
 void releaseDriveNode(FolderNode* drive);
 
 // Busy bytes (headers included) of the C runtime's heap, where the tree lives.
